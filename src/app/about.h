@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+// The borderless about box: a picture, the program's title and contact lines, and OK.
+// It does not block the other windows.
+class TAbout : public QWidget {
+  Q_OBJECT
+
+ public:
+  TAbout();
+
+  void Button1Click();
+
+  QLabel* Image1;
+  QLabel* Label1;
+  QLabel* Label2;
+  QLabel* Label3;
+  QLabel* Label4;
+  QPushButton* Button1;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+};
+
+// The about box's background picture, drawn here: 400 × 276 pixels, 24 bits per pixel.
+[[nodiscard]] QImage MakeAboutPicture();

@@ -1,0 +1,37 @@
+#include "app/application.h"
+
+#include <QFont>
+#include <QMessageBox>
+#include <QStyleFactory>
+
+Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
+  // The windows are laid out in fixed pixels for a small sans font, 10 pixels high;
+  // pixel sizing keeps the captions inside their controls whatever the screen's DPI.
+  setStyle(QStyleFactory::create("Fusion"));
+  QFont font("Liberation Sans");
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(10);
+  setFont(font);
+}
+
+bool Application::notify(QObject* receiver, QEvent* event) {
+  try {
+    return QApplication::notify(receiver, event);
+  } catch (const std::exception& failure) {
+    ShowErrorBox(failure.what());
+  } catch (...) {
+    ShowErrorBox("Unknown failure");
+  }
+  return false;
+}
+
+std::string StandardErrorText(const std::string& message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+  return message;
+}
+
+void ShowErrorBox(const std::string& message) {
+  QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
+                  QString::fromStdString(StandardErrorText(message)), QMessageBox::Ok);
+  box.exec();
+}

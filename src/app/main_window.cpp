@@ -1,0 +1,447 @@
+#include "app/main_window.h"
+
+#include "app/about.h"
+#include "app/application.h"
+#include "app/number_text.h"
+#include "app/shared_state.h"
+#include "app/spin_controls.h"
+#include "app/table_address.h"
+#include "app/windows.h"
+#include "graphview/graph_edit.h"
+#include "tables/table_ed.h"
+#include "textview/text_edit.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStatusBar>
+#include <QStyle>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kClientWidth = 347;
+constexpr int kClientHeight = 233;
+constexpr int kStatusBarHeight = 19;
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
+
+template <typename Control>
+Control* Place(Control* control, const char* name, int left, int top, int width, int height) {
+  control->setObjectName(name);
+  control->setGeometry(left, top, width, height);
+  return control;
+}
+
+QLabel* PlaceLabel(QWidget* client, const char* name, const char* caption, int left) {
+  auto* label = new QLabel(caption, client);
+  label->setObjectName(name);
+  label->adjustSize();
+  label->move(left, 48);
+  return label;
+}
+
+QPushButton* FileButton(QWidget* client, const char* name, const char* caption, int left,
+                        QStyle::StandardPixmap picture) {
+  auto* button = Place(new QPushButton(caption, client), name, left, 8, 75, 25);
+  button->setIcon(client->style()->standardIcon(picture));
+  button->setIconSize(QSize(14, 14));
+  return button;
+}
+
+// The keys that count as Enter (character 13): the main and the keypad key.
+bool IsEnter(const QKeyEvent* key) {
+  return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+// Leaving an edit box for another control of this window counts as its exit; focus moving
+// to another window, a menu or a message box does not.
+bool IsExit(const QFocusEvent* focus) {
+  switch (focus->reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+      return false;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+TMain::TMain() {
+  setObjectName("Main");
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint);
+  setToolTip("Current Map");
+
+  auto* client = new QWidget(this);
+  client->setObjectName("Client");
+  setCentralWidget(client);
+  BuildControls(client);
+  BuildMenu();
+  ConnectHandlers();
+
+  // The client area below the menu bar is 347 × 233 and not resizable; the status bar
+  // takes its bottom 19 pixels.
+  setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
+  move(255, 112);
+
+  QGuiApplication::setApplicationDisplayName(Text(AppTitle));
+  setWindowTitle(Text(AppTitle) + " - (none)");
+}
+
+void TMain::BuildControls(QWidget* client) {
+  Rows = Place(new QLineEdit("16", client), "Rows", 271, 64, 41, 21);
+  RowsUpDown = Place(new TUpDown(client, Rows, 1, 256, 16), "RowsUpDown", 312, 64, 15, 21);
+  Columns = Place(new QLineEdit("16", client), "Columns", 207, 64, 41, 21);
+  ColumnsUpDown = Place(new TUpDown(client, Columns, 1, 256, 16), "ColumnsUpDown", 248, 64, 15, 21);
+  TextModeButton =
+      Place(new QPushButton("Show Text View", client), "TextModeButton", 8, 176, 105, 25);
+  TableAddress = Place(new QLineEdit("0x0000", client), "TableAddress", 80, 64, 64, 21);
+  TableAddress->setMaxLength(10);
+  GraphicsModeButton =
+      Place(new QPushButton("Show Graphics View", client), "GraphicsModeButton", 120, 176, 105, 25);
+  EightBitTable = Place(new QRadioButton("8 bit table", client), "EightBitTable", 8, 96, 73, 17);
+  EightBitTable->setChecked(true);
+  SixteenBitTable =
+      Place(new QRadioButton("16 bit table", client), "SixteenBitTable", 8, 120, 81, 17);
+  Address = Place(new TSpinButton(client), "Address", 143, 64, 20, 21);
+  ThirtyTwoBitTable =
+      Place(new QRadioButton("32 bit table", client), "ThirtyTwoBitTable", 8, 144, 81, 17);
+  Row = Place(new TSpinButton(client), "Row", 175, 64, 20, 21);
+  TableListButton =
+      Place(new QPushButton("Show Table Editor", client), "TableListButton", 232, 176, 105, 25);
+  Load = FileButton(client, "Load", "Load", 8, QStyle::SP_DialogOpenButton);
+  Save = FileButton(client, "Save", "Save", 179, QStyle::SP_DialogSaveButton);
+  SaveAs = FileButton(client, "SaveAs", "Save As", 93, QStyle::SP_DriveFDIcon);
+  Close = FileButton(client, "Close", "Close", 264, QStyle::SP_DialogCloseButton);
+  FxxxDP = Place(new QLineEdit("0", client), "FxxxDP", 144, 112, 41, 21);
+  FxxxDPUpDown = Place(new TUpDown(client, FxxxDP, 0, 100, 0), "FxxxDPUpDown", 185, 112, 15, 21);
+  FxxxTable = Place(new QCheckBox("FxxxTable", client), "FxxxTable", 112, 96, 73, 17);
+  MultiBit = Place(new QCheckBox("Bit Wise", client), "MultiBit", 112, 144, 97, 17);
+  BaseAddress = Place(new QLineEdit("0x0000", client), "BaseAddress", 8, 64, 64, 21);
+  CreateTableEntry =
+      Place(new QPushButton("Create Table Entry", client), "CreateTableEntry", 224, 120, 113, 25);
+
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           TextModeButton, GraphicsModeButton, TableListButton, Save, SaveAs, Close,
+           CreateTableEntry, FxxxDP, FxxxDPUpDown, FxxxTable}) {
+    control->setEnabled(false);
+  }
+
+  // Tab order as listed above; the spin buttons and up-downs never take the focus.
+  const QList<QWidget*> tabOrder = {Rows,
+                                    Columns,
+                                    TextModeButton,
+                                    TableAddress,
+                                    GraphicsModeButton,
+                                    EightBitTable,
+                                    SixteenBitTable,
+                                    ThirtyTwoBitTable,
+                                    TableListButton,
+                                    Load,
+                                    Save,
+                                    SaveAs,
+                                    Close,
+                                    FxxxDP,
+                                    FxxxTable,
+                                    MultiBit,
+                                    BaseAddress,
+                                    CreateTableEntry};
+  for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+
+  Base = PlaceLabel(client, "Base", "Base", 24);
+  Label3 = PlaceLabel(client, "Label3", "Table Address", 79);
+  Label4 = PlaceLabel(client, "Label4", "Row", 172);
+  Label2 = PlaceLabel(client, "Label2", "Columns", 215);
+  Label1 = PlaceLabel(client, "Label1", "Rows", 279);
+
+  MainStatusBar = new QStatusBar(this);
+  MainStatusBar->setObjectName("MainStatusBar");
+  MainStatusBar->setSizeGripEnabled(false);
+  MainStatusBar->setFixedHeight(kStatusBarHeight);
+  MainStatusText = new QLabel("No file loaded", MainStatusBar);
+  MainStatusText->setObjectName("MainStatusText");
+  MainStatusBar->addWidget(MainStatusText, 1);
+  setStatusBar(MainStatusBar);
+}
+
+void TMain::BuildMenu() {
+  auto action = [this](QMenu* menu, const char* name, const char* caption) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(name);
+    return item;
+  };
+  File1 = menuBar()->addMenu("&File");
+  File1->setObjectName("File1");
+  MenuLoad = action(File1, "MenuLoad", "&Load");
+  File1->addSeparator()->setObjectName("N1");
+  Save1 = action(File1, "Save1", "&Save");
+  SaveAs1 = action(File1, "SaveAs1", "Save &As");
+  File1->addSeparator()->setObjectName("N2");
+  Close1 = action(File1, "Close1", "&Close");
+  Exit1 = action(File1, "Exit1", "E&xit");
+  About1 = menuBar()->addAction("&About");
+  About1->setObjectName("About1");
+  for (QAction* item : {Save1, SaveAs1, Close1}) item->setEnabled(false);
+}
+
+void TMain::ConnectHandlers() {
+  for (QLineEdit* edit : {Rows, Columns, TableAddress, BaseAddress}) edit->installEventFilter(this);
+
+  ConnectHandler(RowsUpDown, &TUpDown::Click, this, &TMain::RowsUpDownClick);
+  ConnectHandler(ColumnsUpDown, &TUpDown::Click, this, &TMain::ColumnsUpDownClick);
+  ConnectHandler(TextModeButton, &QPushButton::clicked, this, &TMain::TextModeButtonClick);
+  ConnectHandler(GraphicsModeButton, &QPushButton::clicked, this, &TMain::GraphicsModeButtonClick);
+  ConnectHandler(TableListButton, &QPushButton::clicked, this, &TMain::TableListButtonClick);
+  for (QRadioButton* width : {EightBitTable, SixteenBitTable, ThirtyTwoBitTable}) {
+    ConnectHandler(width, &QRadioButton::clicked, this, &TMain::TableSizeClick);
+  }
+  ConnectHandler(Address, &TSpinButton::UpClick, this, &TMain::AddressUpClick);
+  ConnectHandler(Address, &TSpinButton::DownClick, this, &TMain::AddressDownClick);
+  ConnectHandler(Row, &TSpinButton::UpClick, this, &TMain::RowUpClick);
+  ConnectHandler(Row, &TSpinButton::DownClick, this, &TMain::RowDownClick);
+  ConnectHandler(MultiBit, &QCheckBox::clicked, this, &TMain::MultiBitClick);
+  ConnectHandler(CreateTableEntry, &QPushButton::clicked, this, &TMain::CreateTableEntryClick);
+
+  ConnectHandler(Load, &QPushButton::clicked, this, &TMain::LoadClick);
+  ConnectHandler(Save, &QPushButton::clicked, this, &TMain::SaveClick);
+  ConnectHandler(SaveAs, &QPushButton::clicked, this, &TMain::SaveAsClick);
+  ConnectHandler(Close, &QPushButton::clicked, this, &TMain::CloseClick);
+  ConnectHandler(MenuLoad, &QAction::triggered, this, &TMain::LoadClick);
+  ConnectHandler(Save1, &QAction::triggered, this, &TMain::SaveClick);
+  ConnectHandler(SaveAs1, &QAction::triggered, this, &TMain::SaveAsClick);
+  ConnectHandler(Close1, &QAction::triggered, this, &TMain::CloseClick);
+  ConnectHandler(Exit1, &QAction::triggered, this, &TMain::Exit1Click);
+  ConnectHandler(About1, &QAction::triggered, this, &TMain::About1Click);
+}
+
+bool TMain::eventFilter(QObject* watched, QEvent* event) {
+  void (TMain::*onEnter)() = nullptr;
+  void (TMain::*onExit)() = nullptr;
+  if (watched == Rows) {
+    onEnter = &TMain::RowsKeyPress;
+    onExit = &TMain::RowsCheck;
+  } else if (watched == Columns) {
+    onEnter = &TMain::ColumnsKeyPress;
+    onExit = &TMain::ColumnsCheck;
+  } else if (watched == TableAddress) {
+    onEnter = &TMain::TableAddressKeyPress;
+    onExit = &TMain::TableAddressCheck;
+  } else if (watched == BaseAddress) {
+    onEnter = &TMain::BaseAddressKeyPress;
+    onExit = &TMain::BaseAddressCheck;
+  } else {
+    return QMainWindow::eventFilter(watched, event);
+  }
+
+  // The check runs first; the key or focus change still reaches the edit box unchanged.
+  if (event->type() == QEvent::KeyPress && IsEnter(static_cast<QKeyEvent*>(event))) {
+    RunHandler([&] { (this->*onEnter)(); });
+  } else if (event->type() == QEvent::FocusOut && IsExit(static_cast<QFocusEvent*>(event))) {
+    RunHandler([&] { (this->*onExit)(); });
+  }
+  return false;
+}
+
+void TMain::closeEvent(QCloseEvent* event) {
+  // Closing the main window ends the program, whichever other windows are open.
+  event->accept();
+  QCoreApplication::quit();
+}
+
+void TMain::Update() {
+  TableCursor.EntryWidth = static_cast<std::uint8_t>(GetEntryWidth());
+  if (TextEdit->isVisible()) TextEdit->FillGrid();
+  if (GraphEdit->isVisible()) GraphEdit->PlotTable();
+}
+
+int TMain::GetEntryWidth() const {
+  if (EightBitTable->isChecked()) return 1;
+  if (SixteenBitTable->isChecked()) return 2;
+  if (ThirtyTwoBitTable->isChecked()) return 4;
+  return 1;
+}
+
+void TMain::ReadTableSize() {
+  TableCursor.Rows = ParseInteger(Text(Rows));
+  TableCursor.Columns = ParseInteger(Text(Columns));
+}
+
+void TMain::ShowAddressError() {
+  QMessageBox box(QMessageBox::NoIcon, "Entry Error",
+                  "Bad hex address. It must be 'C style', e.g. 0x3F0", QMessageBox::Ok, this);
+  box.exec();
+}
+
+void TMain::BaseAddressCheck() {
+  try {
+    TableCursor.BaseAddress = ParseInteger(Text(BaseAddress));
+  } catch (const ConversionError&) {
+    ShowAddressError();
+  }
+  BaseAddress->setText(Text(HexText(TableCursor.BaseAddress, 4)));
+}
+
+void TMain::TableAddressCheck() {
+  BaseAddressCheck();
+  try {
+    TableCursor.TableAddress =
+        ClampTableAddress(ParseInteger(Text(TableAddress)), TableCursor.BaseAddress, RomImage.Size);
+  } catch (const ConversionError&) {
+    ShowAddressError();
+  }
+  SetTableAddress();
+  Update();
+}
+
+void TMain::SetTableAddress() { TableAddress->setText(Text(HexText(TableCursor.TableAddress, 4))); }
+
+void TMain::TableAddressKeyPress() { TableAddressCheck(); }
+
+void TMain::BaseAddressKeyPress() { BaseAddressCheck(); }
+
+void TMain::CheckSizeText(QLineEdit* edit, const TUpDown* upDown) {
+  if (!edit->isModified()) return;
+  if (ParseInteger(Text(edit)) > upDown->Max()) edit->setText(Text(DecimalText(upDown->Max())));
+  if (ParseInteger(Text(edit)) < upDown->Min()) edit->setText(Text(DecimalText(upDown->Min())));
+}
+
+void TMain::RowsCheck() { CheckSizeText(Rows, RowsUpDown); }
+
+void TMain::ColumnsCheck() { CheckSizeText(Columns, ColumnsUpDown); }
+
+void TMain::RowsKeyPress() {
+  RowsCheck();
+  Update();
+}
+
+void TMain::ColumnsKeyPress() {
+  ColumnsCheck();
+  Update();
+}
+
+void TMain::RowsUpDownClick() { Update(); }
+
+void TMain::ColumnsUpDownClick() { Update(); }
+
+void TMain::TableSizeClick() {
+  TableCursor.EntryWidth = static_cast<std::uint8_t>(GetEntryWidth());
+  Update();
+}
+
+void TMain::StepTableAddressBy(std::int64_t delta) {
+  TableCursor.TableAddress =
+      StepTableAddress(TableCursor.TableAddress, delta, TableCursor.BaseAddress, RomImage.Size);
+  SetTableAddress();
+  Update();
+}
+
+std::int64_t TMain::RowStep() const {
+  // The Columns text as typed, even before its range check has run.
+  return std::int64_t{ParseInteger(Text(Columns))} * GetEntryWidth();
+}
+
+void TMain::AddressDownClick() {
+  TableAddressCheck();
+  StepTableAddressBy(-1);
+}
+
+void TMain::AddressUpClick() {
+  TableAddressCheck();
+  StepTableAddressBy(1);
+}
+
+void TMain::RowDownClick() {
+  TableAddressCheck();
+  StepTableAddressBy(-RowStep());
+}
+
+void TMain::RowUpClick() {
+  TableAddressCheck();
+  StepTableAddressBy(RowStep());
+}
+
+void TMain::TextModeButtonClick() {
+  if (TextEdit->isVisible()) {
+    TextEdit->setEnabled(false);
+    TextEdit->hide();
+    TextModeButton->setText("Show Text View");
+  } else if (RomImage.Size != 0) {
+    TextEdit->setEnabled(true);
+    TextEdit->show();
+    Update();
+    TextModeButton->setText("Hide Text View");
+  }
+}
+
+void TMain::GraphicsModeButtonClick() {
+  if (GraphEdit->isVisible()) {
+    GraphEdit->setEnabled(false);
+    GraphEdit->hide();
+    GraphicsModeButton->setText("Show Graphics View");
+  } else if (RomImage.Size != 0) {
+    TableAddressCheck();
+    GraphEdit->setEnabled(true);
+    GraphEdit->show();
+    Update();
+    GraphicsModeButton->setText("Hide Graphics View");
+  }
+}
+
+void TMain::TableListButtonClick() {
+  if (TableEd->isVisible()) {
+    TableEd->setEnabled(false);
+    TableEd->hide();
+    TableListButton->setText("Show Table Editor");
+  } else if (RomImage.Size != 0) {
+    TableAddressCheck();
+    TableEd->setEnabled(true);
+    TableEd->show();
+    TableListButton->setText("Hide Table Editor");
+  }
+}
+
+void TMain::MultiBitClick() {
+  if (!MultiBit->isChecked()) return;
+  FxxxTable->setChecked(false);
+  FxxxDP->setEnabled(false);
+  FxxxDPUpDown->setEnabled(false);
+}
+
+void TMain::CreateTableEntryClick() { TableEd->AddTableFromCursor(); }
+
+void TMain::About1Click() {
+  About->Label1->setText(Text(AppTitle));
+  About->setEnabled(true);
+  About->show();
+}
+
+void TMain::Exit1Click() {
+  // Ends the process at once: no question, nothing saved, no window torn down.
+  std::fflush(nullptr);
+  std::_Exit(0);
+}
+
+// Loading, saving and closing the image file arrive with the image file handling.
+void TMain::LoadClick() {}
+void TMain::SaveClick() {}
+void TMain::SaveAsClick() {}
+void TMain::CloseClick() {}

@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <cstdint>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QStatusBar;
+class TSpinButton;
+class TUpDown;
+
+// The control panel: file buttons and menu, the controls that set the current table, the
+// spin buttons that step it through the image, and the toggles of the three views.
+class TMain : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  TMain();
+
+  // Operations the other windows call.
+  void Update();
+  [[nodiscard]] int GetEntryWidth() const;
+  void ReadTableSize();
+  void TableAddressCheck();
+  void BaseAddressCheck();
+  void SetTableAddress();
+  void TextModeButtonClick();
+  void GraphicsModeButtonClick();
+  void TableListButtonClick();
+
+  // Handlers.
+  void RowsCheck();
+  void ColumnsCheck();
+  void RowsKeyPress();
+  void ColumnsKeyPress();
+  void TableAddressKeyPress();
+  void BaseAddressKeyPress();
+  void RowsUpDownClick();
+  void ColumnsUpDownClick();
+  void TableSizeClick();
+  void AddressUpClick();
+  void AddressDownClick();
+  void RowUpClick();
+  void RowDownClick();
+  void MultiBitClick();
+  void CreateTableEntryClick();
+  void About1Click();
+  void Exit1Click();
+  void LoadClick();
+  void SaveClick();
+  void SaveAsClick();
+  void CloseClick();
+
+  // Controls, in tab order.
+  QLineEdit* Rows;
+  TUpDown* RowsUpDown;
+  QLineEdit* Columns;
+  TUpDown* ColumnsUpDown;
+  QPushButton* TextModeButton;
+  QLineEdit* TableAddress;
+  QPushButton* GraphicsModeButton;
+  QRadioButton* EightBitTable;
+  QRadioButton* SixteenBitTable;
+  TSpinButton* Address;
+  QRadioButton* ThirtyTwoBitTable;
+  TSpinButton* Row;
+  QPushButton* TableListButton;
+  QPushButton* Load;
+  QPushButton* Save;
+  QPushButton* SaveAs;
+  QPushButton* Close;
+  QLineEdit* FxxxDP;
+  TUpDown* FxxxDPUpDown;
+  QCheckBox* FxxxTable;
+  QCheckBox* MultiBit;
+  QLineEdit* BaseAddress;
+  QPushButton* CreateTableEntry;
+  QStatusBar* MainStatusBar;
+  QLabel* MainStatusText;
+
+  QLabel* Base;
+  QLabel* Label1;
+  QLabel* Label2;
+  QLabel* Label3;
+  QLabel* Label4;
+
+  QMenu* File1;
+  QAction* MenuLoad;
+  QAction* Save1;
+  QAction* SaveAs1;
+  QAction* Close1;
+  QAction* Exit1;
+  QAction* About1;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildControls(QWidget* client);
+  void BuildMenu();
+  void ConnectHandlers();
+  void ShowAddressError();
+  void CheckSizeText(QLineEdit* edit, const TUpDown* upDown);
+  void StepTableAddressBy(std::int64_t delta);
+  [[nodiscard]] std::int64_t RowStep() const;
+};

@@ -1,0 +1,9 @@
+#include "app/shared_state.h"
+
+TRomImage RomImage;
+TTableCursor TableCursor;
+
+void ResetSharedState() {
+  RomImage = TRomImage{};
+  TableCursor = TTableCursor{};
+}

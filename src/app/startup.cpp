@@ -1,0 +1,69 @@
+#include "app/startup.h"
+
+#include "app/about.h"
+#include "app/main_window.h"
+#include "app/shared_state.h"
+#include "app/windows.h"
+#include "graphview/graph_edit.h"
+#include "tables/table_ed.h"
+#include "textview/text_edit.h"
+
+#include <memory>
+
+TMain* Main = nullptr;
+TTextEdit* TextEdit = nullptr;
+TGraphEdit* GraphEdit = nullptr;
+TAbout* About = nullptr;
+TTableEd* TableEd = nullptr;
+
+namespace {
+
+// Owns the window instances; the named pointers above only observe them.
+struct WindowSet {
+  std::unique_ptr<TMain> main;
+  std::unique_ptr<TTextEdit> textEdit;
+  std::unique_ptr<TGraphEdit> graphEdit;
+  std::unique_ptr<TAbout> about;
+  std::unique_ptr<TTableEd> tableEd;
+};
+
+WindowSet& Owned() {
+  static WindowSet windows;
+  return windows;
+}
+
+// Creates one window and makes it reachable by name before the next one is built.
+template <typename Window>
+void Create(std::unique_ptr<Window>& owner, Window*& name) {
+  owner = std::make_unique<Window>();
+  name = owner.get();
+}
+
+}  // namespace
+
+void CreateWindows() {
+  DestroyWindows();
+  ResetSharedState();
+  WindowSet& windows = Owned();
+  Create(windows.main, Main);
+  Create(windows.textEdit, TextEdit);
+  Create(windows.graphEdit, GraphEdit);
+  Create(windows.about, About);
+  Create(windows.tableEd, TableEd);
+  Main->show();
+}
+
+void DestroyWindows() {
+  WindowSet& windows = Owned();
+  // Reverse order of creation; each name is cleared before its window goes.
+  TableEd = nullptr;
+  windows.tableEd.reset();
+  About = nullptr;
+  windows.about.reset();
+  GraphEdit = nullptr;
+  windows.graphEdit.reset();
+  TextEdit = nullptr;
+  windows.textEdit.reset();
+  Main = nullptr;
+  windows.main.reset();
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QWidget>
+
+// The table editor: the two lists of table definitions.
+class TTableEd : public QWidget {
+  Q_OBJECT
+
+ public:
+  TTableEd();
+
+  // Appends a definition built from the main window's current table; the definition lists
+  // arrive with the table editor.
+  void AddTableFromCursor();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  bool centred_ = false;
+};

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "app/main_window.h"
+#include "app/shared_state.h"
+#include "app/startup.h"
+#include "app/windows.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+// Each test starts from freshly created windows and start-up state.
+class WindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    CreateWindows();
+    Main->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(Main));
+  }
+  void TearDown() override { DestroyWindows(); }
+
+  // Stands in for a loaded image of `size` zero bytes, with the controls a load enables.
+  static void PretendImageLoaded(std::int32_t size) {
+    RomImage.Bytes = std::vector<std::uint8_t>(static_cast<std::size_t>(size));
+    RomImage.Size = size;
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{Main->TextModeButton, Main->GraphicsModeButton,
+                                         Main->TableListButton, Main->CreateTableEntry}) {
+      control->setEnabled(true);
+    }
+  }
+
+  // Replaces the edit box's text as a user would: select all, delete, type.
+  static void Type(QLineEdit* edit, const QString& text) {
+    edit->setFocus(Qt::MouseFocusReason);
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Delete);
+    QTest::keyClicks(edit, text);
+  }
+
+  static void TypeAndEnter(QLineEdit* edit, const QString& text) {
+    Type(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+  }
+};
