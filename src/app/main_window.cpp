@@ -439,9 +439,3 @@ void TMain::Exit1Click() {
   std::fflush(nullptr);
   std::_Exit(0);
 }
-
-// Loading, saving and closing the image file arrive with the image file handling.
-void TMain::LoadClick() {}
-void TMain::SaveClick() {}
-void TMain::SaveAsClick() {}
-void TMain::CloseClick() {}

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <string>
 
 class QAction;
 class QCheckBox;
@@ -52,6 +53,7 @@ class TMain : public QMainWindow {
   void CreateTableEntryClick();
   void About1Click();
   void Exit1Click();
+  // Image file handling (image_commands.cpp).
   void LoadClick();
   void SaveClick();
   void SaveAsClick();
@@ -110,4 +112,12 @@ class TMain : public QMainWindow {
   void CheckSizeText(QLineEdit* edit, const TUpDown* upDown);
   void StepTableAddressBy(std::int64_t delta);
   [[nodiscard]] std::int64_t RowStep() const;
+
+  void ShowImageLoaded(const std::string& path);
+  void SetFileControlsEnabled(bool enabled);
+  void OfferCompanion(const std::string& imagePath);
+
+  // Where the file dialogs open next: the folder and name last chosen in them.
+  QString lastFolder_;
+  QString lastSaveAsName_;
 };

@@ -16,6 +16,10 @@ TTableEd::TTableEd() {
 
 void TTableEd::AddTableFromCursor() {}
 
+void TTableEd::ReadEcuFile(const std::string&) {}
+
+void TTableEd::ClearLists() {}
+
 void TTableEd::closeEvent(QCloseEvent* event) {
   // Closing goes through the main window's toggle, so its caption follows the window.
   RunHandler([] { Main->TableListButtonClick(); });

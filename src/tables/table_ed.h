@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include <string>
+
 // The table editor: the two lists of table definitions.
 class TTableEd : public QWidget {
   Q_OBJECT
@@ -12,6 +14,12 @@ class TTableEd : public QWidget {
   // Appends a definition built from the main window's current table; the definition lists
   // arrive with the table editor.
   void AddTableFromCursor();
+
+  // Reads a table-definition file into both lists; arrives with the definition lists.
+  void ReadEcuFile(const std::string& path);
+
+  // Empties both definition lists; arrives with the definition lists.
+  void ClearLists();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -1,0 +1,165 @@
+// The main window's file operations: Load, Save, Save As and Close of the image.
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "app/shared_state.h"
+#include "app/windows.h"
+#include "graphview/graph_edit.h"
+#include "image/image_file.h"
+#include "tables/table_ed.h"
+#include "textview/text_edit.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <algorithm>
+#include <optional>
+#include <span>
+
+namespace {
+
+const QStringList kImageFilters = {"Binary files (*.bin)", "All files (*.*)"};
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+void ShowFileError(const QString& text, QMessageBox::StandardButtons buttons) {
+  QMessageBox box(QMessageBox::NoIcon, "File Error", text, buttons, Main);
+  box.exec();
+}
+
+void ShowOpenFailure() { ShowFileError("Couldn't open file!", QMessageBox::Ok); }
+
+void ShowOperationFailure() {
+  // The answer is not looked at: either button just closes the box.
+  ShowFileError("Can't perform one of the following file operations: Open, Seek, Read, Close.",
+                QMessageBox::Ok | QMessageBox::Cancel);
+}
+
+std::span<const std::uint8_t> ImageBytes() {
+  if (!RomImage.Bytes) return {};
+  return std::span<const std::uint8_t>(*RomImage.Bytes)
+      .first(static_cast<std::size_t>(std::min<std::int64_t>(
+          RomImage.Size, static_cast<std::int64_t>(RomImage.Bytes->size()))));
+}
+
+// Shows a file dialog of the given kind; returns the chosen path, or nothing on cancel.
+std::optional<QString> AskForFile(QWidget* parent, const QString& title,
+                                  QFileDialog::AcceptMode mode, const QString& folder,
+                                  const QString& name, const QString& suffix) {
+  QFileDialog dialog(parent, title, folder);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(kImageFilters);
+  dialog.setDefaultSuffix(suffix);
+  if (!name.isEmpty()) dialog.selectFile(name);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first();
+}
+
+// Shows the box for a failed file operation; true when it succeeded.
+bool Succeeded(FileResult result) {
+  switch (result) {
+    case FileResult::Ok:
+      return true;
+    case FileResult::OpenFailed:
+      ShowOpenFailure();
+      return false;
+    case FileResult::OperationFailed:
+      ShowOperationFailure();
+      return false;
+  }
+  return false;
+}
+
+}  // namespace
+
+void TMain::SetFileControlsEnabled(bool enabled) {
+  for (QWidget* control :
+       std::initializer_list<QWidget*>{Save, SaveAs, Close, TextModeButton, GraphicsModeButton,
+                                       TableListButton, CreateTableEntry}) {
+    control->setEnabled(enabled);
+  }
+  for (QAction* item : {Save1, SaveAs1, Close1}) item->setEnabled(enabled);
+}
+
+void TMain::ShowImageLoaded(const std::string& path) {
+  MainStatusText->setText(Text(path) + " (" + QString::number(RomImage.Size) + " bytes)");
+  RomImage.FileName = path;
+  setWindowTitle(Text(AppTitle) + " - " + Text(RomImage.FileName));
+  QGuiApplication::setApplicationDisplayName(windowTitle());
+}
+
+void TMain::LoadClick() {
+  const std::optional<QString> chosen = AskForFile(
+      this, "Pick a binary file...", QFileDialog::AcceptOpen, lastFolder_, "*.bin", "BIN");
+  if (!chosen) return;
+  lastFolder_ = QFileInfo(*chosen).absolutePath();
+  const std::string path = chosen->toStdString();
+
+  // The new image is read whole before the old one is let go, so a failure keeps the old.
+  LoadedImage loaded = ReadImageFile(path);
+  if (Succeeded(loaded.result)) {
+    RomImage.Size = static_cast<std::int32_t>(loaded.bytes.size());
+    RomImage.Bytes = std::move(loaded.bytes);
+    ShowImageLoaded(path);
+    SetFileControlsEnabled(true);
+  }
+  if (RomImage.Bytes) OfferCompanion(path);
+  Update();
+}
+
+void TMain::OfferCompanion(const std::string& imagePath) {
+  const std::string companion = CompanionPath(imagePath);
+  if (!IsExistingFile(companion)) return;
+  QMessageBox question(QMessageBox::NoIcon, "Found .ECU File",
+                       "Found a .ECU file. Do you want to load it?\n\n(" + Text(companion) + ")",
+                       QMessageBox::Yes | QMessageBox::No, this);
+  if (question.exec() != QMessageBox::Yes) return;
+  TableEd->ReadEcuFile(companion);
+  if (!TableEd->isVisible()) TableListButtonClick();
+}
+
+void TMain::SaveClick() {
+  Succeeded(WriteImageFile(RomImage.FileName, ImageBytes(), WriteMode::ExistingFile));
+}
+
+void TMain::SaveAsClick() {
+  const QString folder =
+      lastFolder_.isEmpty() ? QFileInfo(Text(RomImage.FileName)).absolutePath() : lastFolder_;
+  const std::optional<QString> chosen =
+      AskForFile(this, "Pick a binary file to save...", QFileDialog::AcceptSave, folder,
+                 lastSaveAsName_, "bin");
+  if (!chosen) return;
+  lastFolder_ = QFileInfo(*chosen).absolutePath();
+  lastSaveAsName_ = QFileInfo(*chosen).fileName();
+  const std::string path = chosen->toStdString();
+
+  // An existing file is moved aside to its ".BAK" name beside it; a taken name keeps the old
+  // backup and the file is simply overwritten.
+  MoveToBackup(path);
+  if (Succeeded(WriteImageFile(path, ImageBytes(), WriteMode::NewFile))) {
+    ShowImageLoaded(path);
+  }
+}
+
+void TMain::CloseClick() {
+  TextEdit->setEnabled(false);
+  TextEdit->hide();
+  TextModeButton->setText("Show Text View");
+  GraphEdit->setEnabled(false);
+  GraphEdit->hide();
+  GraphicsModeButton->setText("Show Graphics View");
+  MainStatusText->setText("No file loaded");
+  RomImage.Size = 0;
+  SetFileControlsEnabled(false);
+  setWindowTitle(Text(AppTitle) + " - (none)");
+  TableEd->ClearLists();
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+// Access to the entries of the current table: unsigned big-endian integers of 1, 2 or 4
+// bytes, stored row by row from the table address. An entry that does not lie wholly inside
+// the image has no value: it is never read or written.
+
+#include "app/shared_state.h"
+
+#include <cstdint>
+#include <optional>
+
+// Byte position of entry (row, column) in the image buffer, or nothing when the arithmetic
+// leaves the 64-bit range.
+[[nodiscard]] std::optional<std::int64_t> EntryPosition(const TTableCursor& cursor,
+                                                        std::int32_t row, std::int32_t column,
+                                                        int width);
+
+// True when every byte of the entry lies inside offsets 0 … Size − 1 of the image.
+[[nodiscard]] bool EntryInsideImage(const TRomImage& image, const TTableCursor& cursor,
+                                    std::int32_t row, std::int32_t column, int width);
+
+// The entry's value; 0 for an entry outside the image.
+[[nodiscard]] std::uint32_t ReadEntry(const TRomImage& image, const TTableCursor& cursor,
+                                      std::int32_t row, std::int32_t column, int width);
+
+// Stores the low 8 × width bits of `value`; an entry outside the image is left alone.
+// Returns whether the entry was written.
+bool WriteEntry(TRomImage& image, const TTableCursor& cursor, std::int32_t row, std::int32_t column,
+                std::uint32_t value, int width);
+
+// The same, on the shared RomImage and TableCursor.
+[[nodiscard]] bool EntryPastEnd(std::int32_t row, std::int32_t column, int width);
+[[nodiscard]] std::uint32_t ReadEntry(std::int32_t row, std::int32_t column, int width);
+bool WriteEntry(std::int32_t row, std::int32_t column, std::uint32_t value, int width);
