@@ -2,16 +2,53 @@
 
 #include <QWidget>
 
-// The text view: the current table as a grid of numbers.
+#include <cstdint>
+
+class QKeyEvent;
+class QRadioButton;
+class QTableView;
+class TGridCorner;
+class TTextGridDelegate;
+class TTextGridModel;
+
+// The text view: the current table as a grid of numbers with address headers, edited in
+// place. Enter stores the selected cell's text; plus and minus step its entry.
 class TTextEdit : public QWidget {
   Q_OBJECT
 
  public:
   TTextEdit();
 
-  // Refills the grid from the current table; the grid itself arrives with the text view.
+  // Sizes the grid for the current table and renders every header and cell.
   void FillGrid();
+  // Renders the one cell of table entry (row, column) again from the image.
+  void FillCell(std::int32_t row, std::int32_t column, int width);
+
+  void ViewAsHexClick();
+  void FormResize();
+
+  // Runs before the grid or its in-place editor sees a key; true when the key is consumed.
+  bool TextGridKeyPress(const QKeyEvent* key);
+
+  QWidget* Panel2;
+  QRadioButton* Raw;
+  QRadioButton* Hex;
+  QRadioButton* Scaled;
+  QWidget* Panel1;
+  QTableView* TextGrid;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void EnterKey();
+  void StepSelectedEntry(std::int32_t step);
+  [[nodiscard]] bool SelectedEntry(std::int32_t& row, std::int32_t& column) const;
+  void CloseEditor(bool keepTypedText);
+
+  TTextGridModel* model_;
+  TTextGridDelegate* delegate_;
+  TGridCorner* corner_;
 };

@@ -1,0 +1,97 @@
+// The text view on the largest table, 256 × 256 16-bit entries: a full refresh plus one paint
+// of the visible grid, against filling a QTableWidget with one item per cell; and the path
+// from Enter in a cell to the repainted cell.
+
+#include "app/application.h"
+#include "app/main_window.h"
+#include "app/shared_state.h"
+#include "app/startup.h"
+#include "app/windows.h"
+#include "textview/text_edit.h"
+
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+constexpr int kSide = 256;
+
+// Windows created, a 128 KiB image loaded and the text view open on a 256 × 256 16-bit table.
+void OpenLargestTable() {
+  CreateWindows();
+  RomImage.Bytes = std::vector<std::uint8_t>(kSide * kSide * 2);
+  for (std::size_t i = 0; i < RomImage.Bytes->size(); ++i) {
+    (*RomImage.Bytes)[i] = static_cast<std::uint8_t>(i * 13);
+  }
+  RomImage.Size = static_cast<std::int32_t>(RomImage.Bytes->size());
+  Main->TextModeButton->setEnabled(true);
+  Main->Rows->setText("256");
+  Main->Columns->setText("256");
+  Main->SixteenBitTable->setChecked(true);
+  Main->TextModeButtonClick();
+}
+
+void BM_FillGridAndPaint(benchmark::State& state) {
+  OpenLargestTable();
+  QPixmap canvas(TextEdit->TextGrid->size());
+  for (auto _ : state) {
+    TextEdit->FillGrid();
+    TextEdit->TextGrid->render(&canvas);
+  }
+  DestroyWindows();
+}
+BENCHMARK(BM_FillGridAndPaint)->Unit(benchmark::kMillisecond);
+
+void BM_QTableWidgetBaseline(benchmark::State& state) {
+  QTableWidget grid(kSide + 1, kSide + 1);
+  grid.resize(527, 319);
+  QPixmap canvas(grid.size());
+  for (auto _ : state) {
+    grid.clearContents();
+    for (int r = 0; r < kSide; ++r) {
+      for (int c = 0; c < kSide; ++c) {
+        grid.setItem(r + 1, c + 1, new QTableWidgetItem(QString::number(r * kSide + c)));
+      }
+    }
+    grid.render(&canvas);
+  }
+}
+BENCHMARK(BM_QTableWidgetBaseline)->Unit(benchmark::kMillisecond);
+
+void BM_EnterToRepaintedCell(benchmark::State& state) {
+  OpenLargestTable();
+  QAbstractItemModel* model = TextEdit->TextGrid->model();
+  const QModelIndex cell = model->index(128, 128);
+  TextEdit->TextGrid->setCurrentIndex(cell);
+  const QRect area = TextEdit->TextGrid->visualRect(cell);
+  QPixmap canvas(TextEdit->TextGrid->viewport()->size());
+  int value = 0;
+  for (auto _ : state) {
+    model->setData(cell, QString::number(value++ & 0xFFFF), Qt::EditRole);
+    QTest::keyClick(TextEdit->TextGrid, Qt::Key_Return);
+    TextEdit->TextGrid->viewport()->render(&canvas, area.topLeft(), QRegion(area));
+  }
+  DestroyWindows();
+}
+BENCHMARK(BM_EnterToRepaintedCell)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  Application application(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
