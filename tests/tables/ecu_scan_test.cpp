@@ -153,7 +153,7 @@ TEST(ReadNumberFieldTest, RejectsPatternsItCannotStore) {
 
 TEST(ReadTextFieldTest, ReadsUpToTheDelimiter) {
   const struct {
-    std::string_view text;
+    std::string text;
     std::size_t limit;
     bool ok;
     std::string expected;
