@@ -1,0 +1,225 @@
+#include "tables/ecu_file.h"
+
+#include "app/number_text.h"
+#include "tables/ecu_scan.h"
+
+#include <charconv>
+#include <fstream>
+#include <istream>
+
+namespace {
+
+// Reads one table line into `line`; numeric fields that do not convert keep the value of the
+// line before. False when a field is cut by the end of the text. A complete last line needs
+// no line end.
+bool ReadEcuLine(EcuInput& input, EcuLine& line) {
+  const bool numbers = ReadNumberField(input, "{%x", ',', line.Address) &&
+                       ReadNumberField(input, "%d", ',', line.Columns) &&
+                       ReadNumberField(input, "%d", ',', line.Rows) &&
+                       ReadNumberField(input, "%d", ',', line.EntrySize) &&
+                       ReadNumberField(input, "%x", ',', line.Kind) &&
+                       ReadNumberField(input, "%f", ',', line.Offset) &&
+                       ReadNumberField(input, "%f", ',', line.DivideFlag) &&
+                       ReadNumberField(input, "%f", ',', line.Scale);
+  if (!numbers) return false;
+  for (std::size_t k = 0; k < line.Texts.size(); ++k) {
+    if (!ReadTextField(input, line.Texts[k], kEcuTextLimits[k])) return false;
+  }
+  input.SkipPast('\n');
+  return true;
+}
+
+std::string CountMessage(std::string_view start, std::int32_t count, std::string_view end) {
+  return std::string(start) + DecimalText(count) + std::string(end);
+}
+
+void AppendPadded(std::string& out, std::string_view text, std::size_t width) {
+  if (text.size() < width) out.append(width - text.size(), ' ');
+  out += text;
+}
+
+// "%4x": lower-case hexadecimal of the 32-bit pattern, right-aligned in four places.
+void AppendHex4(std::string& out, std::int32_t value) {
+  char buffer[8];
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, static_cast<std::uint32_t>(value), 16);
+  AppendPadded(out, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)), 4);
+}
+
+// "%2d".
+void AppendDecimal2(std::string& out, std::int32_t value) {
+  AppendPadded(out, DecimalText(value), 2);
+}
+
+// "%8.4f" of a float, always with "." as the decimal point.
+void AppendFixed8(std::string& out, float value) {
+  char buffer[64];  // the largest float has 39 integer digits
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                                    std::chars_format::fixed, 4);
+  AppendPadded(out, std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)), 8);
+}
+
+}  // namespace
+
+std::pair<ListKind, std::vector<std::string>> DefinitionFromEcuLine(const EcuLine& line) {
+  const auto& [name, y_axis, ignored, x_axis, ignored_too] = line.Texts;
+  if (line.Kind == kEcuBitWiseKind) {
+    return {ListKind::BitWise, {name, HexText(line.Address, 4), DecimalText(line.EntrySize)}};
+  }
+  if (line.DivideFlag != 0.0f && line.Scale == 0.0f) throw EcuDivideByZero();
+  const float scale = line.DivideFlag == 0.0f ? line.Scale : 1.0f / line.Scale;
+  return {ListKind::Ordinary,
+          {name, HexText(line.Address, 4), DecimalText(line.Columns), DecimalText(line.Rows),
+           DecimalText(line.EntrySize), x_axis, "1", "0", y_axis, "1", "0", "", FloatText(scale),
+           FloatText(line.Offset), "No", "0"}};
+}
+
+std::string EcuReadReport::OpenFailureMessage() const {
+  return CountMessage("Bad .ecu file! Check there are actually ", Count, " tables. (3)");
+}
+
+EcuReadReport ReadEcuText(std::string_view text, EcuHeader& header, TableDefinitions& lists) {
+  EcuReadReport report;
+  lists.Ordinary.Clear();
+  lists.BitWise.Clear();
+
+  EcuInput input(text);
+  const bool header_read = ReadNumberField(input, "{%x", ',', header.Values[0]) &&
+                           ReadNumberField(input, "%x", ',', header.Values[1]) &&
+                           ReadNumberField(input, "%d", ',', header.Values[2]) &&
+                           ReadNumberField(input, "%x", ',', header.Values[3]) &&
+                           ReadNumberField(input, "%d}", '\n', report.Count);
+  if (!header_read) {
+    report.Status = EcuReadStatus::BadHeader;
+    report.Message = kEcuBadHeader;
+    return report;
+  }
+
+  EcuLine line;  // not reset between lines: a field that does not convert keeps its value
+  try {
+    // Every line read takes at least one character, so the loop ends at the end of the text
+    // whatever the count says.
+    while (report.Stored < report.Count && ReadEcuLine(input, line)) {
+      auto [kind, fields] = DefinitionFromEcuLine(line);
+      lists.List(kind).Append(std::move(fields));
+      ++report.Stored;
+    }
+    if (report.Stored != report.Count) {
+      report.Message = "Bad .ecu file! Could only load " + DecimalText(report.Stored) + " out of " +
+                       DecimalText(report.Count) + " tables. (1)";
+    }
+  } catch (const EcuDivideByZero&) {
+    report.Message =
+        CountMessage("Bad .ecu file! Check there are actually ", report.Count, " tables. (2)");
+  }
+
+  lists.SelectedList = ListKind::Ordinary;
+  lists.Ordinary.SetCurrentRow(1);
+  report.OpenRow = 1;
+  return report;
+}
+
+EcuReadReport ReadEcuStream(std::istream& in, EcuHeader& header, TableDefinitions& lists) {
+  std::string text;
+  char block[65536];
+  while (in.read(block, sizeof block) || in.gcount() > 0) {
+    text.append(block, static_cast<std::size_t>(in.gcount()));
+  }
+  if (in.bad()) {
+    EcuReadReport report;
+    report.Status = EcuReadStatus::CouldNotOpen;
+    report.Message = kEcuCouldNotOpen;
+    return report;
+  }
+  return ReadEcuText(text, header, lists);
+}
+
+EcuReadReport ReadEcuFile(const std::filesystem::path& path, EcuHeader& header,
+                          TableDefinitions& lists) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in.is_open()) {
+    EcuReadReport report;
+    report.Status = EcuReadStatus::CouldNotOpen;
+    report.Message = kEcuCouldNotOpen;
+    return report;
+  }
+  return ReadEcuStream(in, header, lists);
+}
+
+EcuText FormatEcu(const EcuHeader& header, const TableDefinitions& lists) {
+  EcuText result;
+  std::string& out = result.Text;
+  const DefinitionList& ordinary = lists.Ordinary;
+  // Every data row counts, the blank row of an empty list too.
+  const std::int32_t count = ordinary.DataRowCount() + lists.BitWise.DataRowCount();
+
+  out += '{';
+  AppendHex4(out, header.Values[0]);
+  out += ',';
+  AppendHex4(out, header.Values[1]);
+  out += ',';
+  AppendDecimal2(out, header.Values[2]);
+  out += ',';
+  AppendHex4(out, header.Values[3]);
+  out += ',';
+  AppendDecimal2(out, count);
+  out += "}\r\n";
+
+  out.reserve(out.size() + static_cast<std::size_t>(count) * 80);
+  for (int row = 1; row <= ordinary.DataRowCount(); ++row) {
+    out += '{';
+    const auto field = [&](int column) -> const std::string& {
+      return ordinary.Field(row, column);
+    };
+    const auto x_offset = static_cast<float>(ParseFloat(field(TableDefinition::XOffset)));
+    const auto x_scale = static_cast<float>(ParseFloat(field(TableDefinition::XScale)));
+    std::int32_t entry_size = 0, rows = 0, columns = 0, address = 0;
+    try {
+      entry_size = ParseInteger(field(TableDefinition::EntrySize));
+      rows = ParseInteger(field(TableDefinition::Rows));
+      columns = ParseInteger(field(TableDefinition::Columns));
+      address = ParseInteger(field(TableDefinition::TableAddr));
+    } catch (const ConversionError&) {
+      result.Complete = false;
+      return result;
+    }
+    AppendHex4(out, address);
+    out += ',';
+    AppendDecimal2(out, columns);
+    out += ',';
+    AppendDecimal2(out, rows);
+    out += ',';
+    AppendDecimal2(out, entry_size);
+    out += ",0,";
+    AppendFixed8(out, x_offset);
+    out += ',';
+    AppendFixed8(out, 1.0f);
+    out += ',';
+    AppendFixed8(out, x_scale);
+    out += ',';
+    out += field(TableDefinition::TableName);
+    out += ", , , , }\r\n";
+  }
+  for (int row = 1; row <= lists.BitWise.DataRowCount(); ++row) out += "{}\r\n";
+  return result;
+}
+
+EcuWriteReport WriteEcuFile(const std::filesystem::path& path, const EcuHeader& header,
+                            const TableDefinitions& lists) {
+  const EcuText text = FormatEcu(header, lists);
+  EcuWriteReport report;
+  // Opening truncates, so an existing file is replaced only once the new one is open.
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (!out.is_open()) {
+    report.Status = EcuWriteStatus::CouldNotOpen;
+    report.Message = kEcuCouldNotOpenForWriting;
+    return report;
+  }
+  out.write(text.Text.data(), static_cast<std::streamsize>(text.Text.size()));
+  out.close();
+  if (out.fail() || !text.Complete) {
+    report.Status = EcuWriteStatus::Failed;
+    report.Message = kEcuWriteFailed;
+  }
+  return report;
+}
