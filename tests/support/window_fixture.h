@@ -5,6 +5,8 @@
 #include "app/startup.h"
 #include "app/windows.h"
 
+#include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -40,7 +42,17 @@ class WindowTest : public ::testing::Test {
     edit->setFocus(Qt::MouseFocusReason);
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
-    QTest::keyClicks(edit, text);
+    for (const QChar c : text) {
+      if (c.unicode() < 0x80) {
+        QTest::keyClick(edit, c.toLatin1());
+      } else {
+        // A character no key of the test keyboard makes: sent as the text of a key event.
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(edit, &release);
+      }
+    }
   }
 
   static void TypeAndEnter(QLineEdit* edit, const QString& text) {
