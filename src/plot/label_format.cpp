@@ -40,17 +40,19 @@ std::string General(double value, int precision) {
   const int count = static_cast<int>(d.digits.size());
   if (e >= -3 && e <= precision) {
     if (e <= 0) {
-      text += "0." + std::string(static_cast<std::size_t>(-e), '0') + d.digits;
+      text += "0.";
+      text.append(static_cast<std::size_t>(-e), '0');
+      text += d.digits;
     } else {
       text += d.digits.substr(0, static_cast<std::size_t>(std::min(e, count)));
-      if (count < e) text += std::string(static_cast<std::size_t>(e - count), '0');
-      if (count > e) text += "." + d.digits.substr(static_cast<std::size_t>(e));
+      if (count < e) text.append(static_cast<std::size_t>(e - count), '0');
+      if (count > e) text.append(1, '.').append(d.digits, static_cast<std::size_t>(e));
     }
     return text;
   }
-  text += d.digits.substr(0, 1);
-  if (count > 1) text += "." + d.digits.substr(1);
-  return text + "E" + std::to_string(e - 1);
+  text += d.digits.front();
+  if (count > 1) text.append(1, '.').append(d.digits, 1);
+  return text.append(1, 'E').append(std::to_string(e - 1));
 }
 
 std::string Exponent(double value, int precision, int digits) {
@@ -76,7 +78,7 @@ std::string FixedMagnitude(double magnitude, int digits, bool grouped) {
   std::string fixed(text);
   if (!grouped) return fixed;
   const std::size_t point = std::min(fixed.find('.'), fixed.size());
-  for (std::size_t at = point; at > 3; at -= 3) fixed.insert(at - 3, ",");
+  for (std::size_t at = point; at > 3; at -= 3) fixed.insert(at - 3, 1, ',');
   return fixed;
 }
 

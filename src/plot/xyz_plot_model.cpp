@@ -65,53 +65,86 @@ void TXYZPlotModel::CalculateAxisArray() {
   FBoxCorner[7].SetPoint(FXMin, FYMax, FZMax);
 }
 
-TXYZPoint TXYZPlotModel::LocalToGlobal(TXYZPoint p) const {
+// Everything the chain from data point to pixel reads, taken once, so that projecting all
+// points of a plot runs without a call per point. The public steps below use it too, so
+// both give the same results bit for bit.
+struct TXYZPlotModel::Projection {
+  Rotation rotation;
+  TXYZPoint center;
+  bool perspective;
+  double vanishing;
+  double w, h;  // client size - 1
+  double x_min, x_max, y_min, y_max;
+
   // The same arithmetic as TXYZPoint's RotateZ(Phi), RotateY(Theta), RotateX(Psi), with the
   // cosines and sines computed once per change of angle.
-  const Rotation& r = FRotation;
-  p.x -= FRotationCenter.x;
-  p.y -= FRotationCenter.y;
-  p.z -= FRotationCenter.z;
-  double x = p.x * r.cos_phi + p.y * r.sin_phi;
-  p.y = p.y * r.cos_phi - p.x * r.sin_phi;
-  p.x = x;
-  x = p.x * r.cos_theta + p.z * r.sin_theta;
-  p.z = p.z * r.cos_theta - p.x * r.sin_theta;
-  p.x = x;
-  const double y = p.y * r.cos_psi + p.z * r.sin_psi;
-  p.z = p.z * r.cos_psi - p.y * r.sin_psi;
-  p.y = y;
-  return p;
+  [[nodiscard]] TXYZPoint Global(TXYZPoint p) const {
+    const Rotation& r = rotation;
+    p.x -= center.x;
+    p.y -= center.y;
+    p.z -= center.z;
+    double x = p.x * r.cos_phi + p.y * r.sin_phi;
+    p.y = p.y * r.cos_phi - p.x * r.sin_phi;
+    p.x = x;
+    x = p.x * r.cos_theta + p.z * r.sin_theta;
+    p.z = p.z * r.cos_theta - p.x * r.sin_theta;
+    p.x = x;
+    const double y = p.y * r.cos_psi + p.z * r.sin_psi;
+    p.z = p.z * r.cos_psi - p.y * r.sin_psi;
+    p.y = y;
+    return p;
+  }
+
+  [[nodiscard]] std::optional<TXYPoint> To2D(const TXYZPoint& p) const {
+    const TXYZPoint g = Global(p);
+    if (std::isnan(g.x) || std::isnan(g.y) || std::isnan(g.z)) return std::nullopt;
+    if (!perspective) return TXYPoint{-g.x, g.z};
+    const double v = vanishing;
+    if (!(g.z < v)) return TXYPoint{0.0, 0.0};
+    // At or beyond the vanishing point in depth the division has no meaning: no projection.
+    if (!(g.y < v)) return std::nullopt;
+    return TXYPoint{(-g.x * v) / (v - g.y), (g.z * v) / (v - g.y)};
+  }
+
+  [[nodiscard]] TXYPoint Screen(TXYPoint p) const {
+    return {w * (p.x - x_min) / (x_max - x_min), h - h * (p.y - y_min) / (y_max - y_min)};
+  }
+
+  [[nodiscard]] static std::optional<POINT> Truncate(TXYPoint q) {
+    if (std::fabs(q.x) <= kPixelLimit && std::fabs(q.y) <= kPixelLimit) {
+      return POINT{static_cast<std::int32_t>(q.x), static_cast<std::int32_t>(q.y)};
+    }
+    if (!std::isfinite(q.x) || !std::isfinite(q.y)) return std::nullopt;
+    return POINT{static_cast<std::int32_t>(std::clamp(q.x, -kPixelLimit, kPixelLimit)),
+                 static_cast<std::int32_t>(std::clamp(q.y, -kPixelLimit, kPixelLimit))};
+  }
+
+  [[nodiscard]] std::optional<POINT> Pixel(const TXYZPoint& p) const {
+    const std::optional<TXYPoint> q = To2D(p);
+    if (!q) return std::nullopt;
+    return Truncate(Screen(*q));
+  }
+};
+
+TXYZPlotModel::Projection TXYZPlotModel::CurrentProjection() const {
+  return {FRotation,       FRotationCenter,     FPerspectiveOn,
+          FVanishingPoint, ClientWidth() - 1.0, ClientHeight() - 1.0,
+          FProjXMin,       FProjXMax,           FProjYMin,
+          FProjYMax};
 }
+
+TXYZPoint TXYZPlotModel::LocalToGlobal(TXYZPoint p) const { return CurrentProjection().Global(p); }
 
 std::optional<TXYPoint> TXYZPlotModel::ConvertTo2D(const TXYZPoint& p) const {
-  const TXYZPoint g = LocalToGlobal(p);
-  if (std::isnan(g.x) || std::isnan(g.y) || std::isnan(g.z)) return std::nullopt;
-  if (!FPerspectiveOn) return TXYPoint{-g.x, g.z};
-  const double v = FVanishingPoint;
-  if (!(g.z < v)) return TXYPoint{0.0, 0.0};
-  // At or beyond the vanishing point in depth the division has no meaning: no projection.
-  if (!(g.y < v)) return std::nullopt;
-  return TXYPoint{(-g.x * v) / (v - g.y), (g.z * v) / (v - g.y)};
+  return CurrentProjection().To2D(p);
 }
 
-TXYPoint TXYZPlotModel::LocalToScreen(TXYPoint p) const {
-  const double w = ClientWidth() - 1;
-  const double h = ClientHeight() - 1;
-  return {w * (p.x - FProjXMin) / (FProjXMax - FProjXMin),
-          h - h * (p.y - FProjYMin) / (FProjYMax - FProjYMin)};
-}
+TXYPoint TXYZPlotModel::LocalToScreen(TXYPoint p) const { return CurrentProjection().Screen(p); }
 
-std::optional<POINT> TXYZPlotModel::TruncatePixel(TXYPoint q) {
-  if (!std::isfinite(q.x) || !std::isfinite(q.y)) return std::nullopt;
-  return POINT{static_cast<std::int32_t>(std::clamp(q.x, -kPixelLimit, kPixelLimit)),
-               static_cast<std::int32_t>(std::clamp(q.y, -kPixelLimit, kPixelLimit))};
-}
+std::optional<POINT> TXYZPlotModel::TruncatePixel(TXYPoint q) { return Projection::Truncate(q); }
 
 std::optional<POINT> TXYZPlotModel::PixelOf(const TXYZPoint& p) const {
-  const std::optional<TXYPoint> q = ConvertTo2D(p);
-  if (!q) return std::nullopt;
-  return TruncatePixel(LocalToScreen(*q));
+  return CurrentProjection().Pixel(p);
 }
 
 void TXYZPlotModel::FindXYZMaxMin() {
@@ -408,8 +441,9 @@ void TXYZPlotModel::ProjectPoints(const T3DPlotListMember& member) {
   const std::size_t count = member.Points.size();
   FPixels.resize(count);
   FPixelValid.resize(count);
+  const Projection projection = CurrentProjection();
   for (std::size_t k = 0; k < count; ++k) {
-    const std::optional<POINT> pixel = PixelOf(member.Points[k]);
+    const std::optional<POINT> pixel = projection.Pixel(member.Points[k]);
     FPixelValid[k] = pixel.has_value();
     if (pixel) FPixels[k] = *pixel;
   }
@@ -452,7 +486,7 @@ void TXYZPlotModel::DrawOnePlot(const T3DPlotListMember& member) {
     }
     case psGrid:
       for (int j = 0; j < member.YCount; ++j) {
-        for (int i = 0; i < member.XCount; ++i) DrawGrid(member, i, j);
+        for (int i = 0; i < member.XCount; ++i) DrawGrid(canvas, member, i, j);
       }
       break;
     case psSurface:
@@ -461,11 +495,10 @@ void TXYZPlotModel::DrawOnePlot(const T3DPlotListMember& member) {
   }
 }
 
-void TXYZPlotModel::DrawGrid(const T3DPlotListMember& member, int i, int j) {
+void TXYZPlotModel::DrawGrid(TPlotCanvas& canvas, const T3DPlotListMember& member, int i, int j) {
   const std::size_t at = static_cast<std::size_t>(member.XCount) * static_cast<std::size_t>(j) +
                          static_cast<std::size_t>(i);
   if (!FPixelValid[at]) return;
-  TPlotCanvas& canvas = PlotCanvas();
   const POINT p = FPixels[at];
   if (j < member.YCount - 1) {
     const std::size_t next = at + static_cast<std::size_t>(member.XCount);

@@ -230,7 +230,7 @@ class TXYZPlotModel {
   void DrawOrigin();
   void DrawOnePlot(const T3DPlotListMember& member);
   void ProjectPoints(const T3DPlotListMember& member);
-  void DrawGrid(const T3DPlotListMember& member, int i, int j);
+  void DrawGrid(TPlotCanvas& canvas, const T3DPlotListMember& member, int i, int j);
   void DrawPolygon(const T3DPlotListMember& member, int i, int j);
   void DrawMarker(std::size_t k);
   void DrawSurface(const T3DPlotListMember& member);
@@ -292,6 +292,8 @@ class TXYZPlotModel {
     double cos_phi, sin_phi, cos_theta, sin_theta, cos_psi, sin_psi;
   };
   Rotation FRotation{};
+  struct Projection;
+  [[nodiscard]] Projection CurrentProjection() const;
   // The pixels of the plot being drawn, reused from plot to plot and redraw to redraw.
   std::vector<POINT> FPixels;
   std::vector<std::uint8_t> FPixelValid;
