@@ -87,12 +87,19 @@ void TImageCanvas::Rectangle(int x1, int y1, int x2, int y2) {
 
 void TImageCanvas::TextOut(int x, int y, std::string_view text) {
   if (FImage == nullptr || FBits == nullptr) return;
+  const QString line = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  const int width = FMetrics->horizontalAdvance(line);
+  const int height = FMetrics->height();
+  // Texts wholly outside are left out: far-away positions would overflow the text engine.
+  if (x >= FWidth || y >= FHeight || std::int64_t{x} + width <= 0 ||
+      std::int64_t{y} + height <= 0) {
+    return;
+  }
   if (!FPainter.isActive()) {
     FPainter.begin(FImage);
     FPainter.setFont(FFont);
   }
-  const QString line = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-  FPainter.fillRect(x, y, FMetrics->horizontalAdvance(line), FMetrics->height(), QColor(FBrush));
+  FPainter.fillRect(x, y, width, height, QColor(FBrush));
   FPainter.setPen(QColor(Qt::black));
   FPainter.drawText(x, y + FMetrics->ascent(), line);
 }

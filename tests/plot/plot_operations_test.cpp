@@ -216,11 +216,12 @@ TEST(Setters, ShowLabelsSetsAllThreeAxesButNotTheOtherWayRound) {
   EXPECT_TRUE(plot.Calls({"text"}).size() > 0);
 }
 
-TEST(AutoScale, TurningItOnScalesToTheData) {
+TEST(AutoScale, OffKeepsTheBoxAndTurningItOnScalesToTheData) {
   RecordingPlot plot;
   plot.SetAutoScale(false);
   plot.XYZPlot(kFour, 2, 2, 0, psGrid, 0, 0);
   EXPECT_EQ(plot.ZMax(), 1.0);
+  EXPECT_EQ(plot.RotationCenter(), (TXYZPoint{0.5, 0.5, 0.5}));
   plot.SetAutoScale(true);
   EXPECT_EQ(plot.ZMin(), 1.0);
   EXPECT_EQ(plot.ZMax(), 4.0);
@@ -289,15 +290,6 @@ TEST(Assign, AControlMayAppendOrAssignItsOwnPlots) {
   EXPECT_EQ(plot.PlotList().size(), 2u);
   plot.AssignPlotData(&plot);
   EXPECT_EQ(plot.PlotList().size(), 2u);
-}
-
-TEST(Mouse, WithoutAnActionAMoveOnlyRemembersThePosition) {
-  RecordingPlot plot;
-  plot.MouseMove(0, 30, 40);
-  EXPECT_EQ(plot.LastX(), 30);
-  EXPECT_EQ(plot.LastY(), 40);
-  EXPECT_EQ(plot.redraws, 0);
-  EXPECT_EQ(plot.Phi(), 5.3);
 }
 
 TEST(Mouse, ASecondPressStartsAfreshSoOnlyOneActionIsActive) {
