@@ -97,8 +97,9 @@ struct TXYZPlotModel::Projection {
 
   [[nodiscard]] std::optional<TXYPoint> To2D(const TXYZPoint& p) const {
     const TXYZPoint g = Global(p);
-    if (std::isnan(g.x) || std::isnan(g.y) || std::isnan(g.z)) return std::nullopt;
+    // In parallel projection a NaN reaches the pixel, where Truncate refuses it.
     if (!perspective) return TXYPoint{-g.x, g.z};
+    if (std::isnan(g.x) || std::isnan(g.y) || std::isnan(g.z)) return std::nullopt;
     const double v = vanishing;
     if (!(g.z < v)) return TXYPoint{0.0, 0.0};
     // At or beyond the vanishing point in depth the division has no meaning: no projection.
@@ -190,7 +191,7 @@ void TXYZPlotModel::ScaleScreen() {
   bool first = true;
   for (const TXYZPoint& corner : FBoxCorner) {
     const std::optional<TXYPoint> q = ConvertTo2D(corner);
-    if (!q) continue;
+    if (!q || std::isnan(q->x) || std::isnan(q->y)) continue;
     if (first) {
       FProjXMin = FProjXMax = q->x;
       FProjYMin = FProjYMax = q->y;
