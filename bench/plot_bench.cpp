@@ -15,6 +15,7 @@ namespace {
 // The graph view's plot: 828 x 515 pixels, its view angles, parallel projection, one grid.
 void ShowTable(TXYZPlot& plot, int size) {
   plot.resize(828, 515);
+  plot.show();  // a control off the screen would put its pictures off until painted
   plot.SetPhi(3.5);
   plot.SetPsi(0.2);
   plot.SetPerspectiveOn(false);

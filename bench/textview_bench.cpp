@@ -1,6 +1,6 @@
 // The text view on the largest table, 256 × 256 16-bit entries: a full refresh plus one paint
-// of the visible grid, against filling a QTableWidget with one item per cell; and the path
-// from Enter in a cell to the repainted cell.
+// of the visible grid, against filling a QTableWidget with one item per cell; the path from
+// Enter in a cell to the repainted cell; and the same with the graph view open.
 
 #include "app/application.h"
 #include "app/main_window.h"
@@ -84,6 +84,24 @@ void BM_EnterToRepaintedCell(benchmark::State& state) {
   DestroyWindows();
 }
 BENCHMARK(BM_EnterToRepaintedCell)->Unit(benchmark::kMicrosecond);
+
+// The same edit with the graph view open: the plot is rebuilt from the whole table and
+// redrawn once more for every Enter.
+void BM_EnterWithGraphView(benchmark::State& state) {
+  OpenLargestTable();
+  Main->GraphicsModeButton->setEnabled(true);
+  Main->GraphicsModeButtonClick();
+  QAbstractItemModel* model = TextEdit->TextGrid->model();
+  const QModelIndex cell = model->index(128, 128);
+  TextEdit->TextGrid->setCurrentIndex(cell);
+  int value = 0;
+  for (auto _ : state) {
+    model->setData(cell, QString::number(value++ & 0xFFFF), Qt::EditRole);
+    QTest::keyClick(TextEdit->TextGrid, Qt::Key_Return);
+  }
+  DestroyWindows();
+}
+BENCHMARK(BM_EnterWithGraphView)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

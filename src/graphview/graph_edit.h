@@ -2,16 +2,47 @@
 
 #include <QWidget>
 
-// The graph view: the current table as a 3D wire grid.
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QStatusBar;
+class TXYZPlot;
+
+// The graph view: the current table as a 3D wire grid — table columns along X, rows along Y,
+// the scaled entry values as heights — in a plot the user turns with the mouse.
 class TGraphEdit : public QWidget {
   Q_OBJECT
 
  public:
   TGraphEdit();
 
-  // Rebuilds the plot from the current table; the plot itself arrives with the graph view.
+  // Rebuilds the plot and the labels from the current table.
   void PlotTable();
+
+  void FormResize();
+  void CreateTableEntryClick();
+
+  QWidget* Panel2;
+  QLabel* CurrentTable;
+  QLabel* TableAddress;
+  QLabel* Rows;
+  QLabel* Columns;
+  QLabel* XLabel;
+  QLabel* YLabel;
+  QLabel* ZLabel;
+  QPushButton* CreateTableEntry;
+  QWidget* Panel1;
+  TXYZPlot* XYZGraph;
+  QStatusBar* StatusBar1;
+
+  // The plot sizes its data block to the table up to this many rows and columns.
+  static constexpr int kMaxSide = 256;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  std::vector<double> heights_;  // reused between refreshes
 };

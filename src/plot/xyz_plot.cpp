@@ -60,7 +60,15 @@ void TXYZPlot::BeginPicture() {
   FCanvas.Begin(FBuffer, font());
 }
 
-void TXYZPlot::EndPicture() { FCanvas.End(); }
+void TXYZPlot::EndPicture() {
+  FCanvas.End();
+  FPictureDeferred = false;
+}
+
+const QImage& TXYZPlot::Buffer() {
+  if (FPictureDeferred) DrawPicture();
+  return FBuffer;
+}
 
 void TXYZPlot::Paint(QPainter& screen) {
   if (!FBufferFresh || FBuffer.size() != size()) DrawPicture();

@@ -85,7 +85,8 @@ class TXYZPlot : public QWidget, public TXYZPlotModel {
   void SetHeight(int height) { resize(width(), height); }
 
   // The last picture drawn.
-  [[nodiscard]] const QImage& Buffer() const { return FBuffer; }
+  // The picture buffer, drawn first when a redraw was put off.
+  [[nodiscard]] const QImage& Buffer();
 
   // The paint notification: sizes the buffer, redraws it unless a redraw just did, and copies
   // it onto the screen.
@@ -96,6 +97,13 @@ class TXYZPlot : public QWidget, public TXYZPlotModel {
   void BeginPicture() override;
   void EndPicture() override;
   void SetControlVisible(bool visible) override { setVisible(visible); }
+  // Off the screen (its window hidden) the control draws only when it is next painted, so a
+  // hidden graph view costs nothing per edit.
+  [[nodiscard]] bool DrawsAtOnce() const override { return isVisible(); }
+  void PictureDeferred() override {
+    FBufferFresh = false;
+    FPictureDeferred = true;
+  }
 
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -109,4 +117,6 @@ class TXYZPlot : public QWidget, public TXYZPlotModel {
   // Set by a redraw and cleared by the paint that shows it, so that paint does not draw the
   // same picture again.
   bool FBufferFresh = false;
+  // Set while a redraw waits for the next paint.
+  bool FPictureDeferred = false;
 };

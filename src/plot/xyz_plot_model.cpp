@@ -243,6 +243,10 @@ std::optional<std::array<POINT, 5>> TXYZPlotModel::CalculateAxisPlane(
 // ---- Drawing ----
 
 void TXYZPlotModel::Redraw() {
+  if (!DrawsAtOnce()) {
+    PictureDeferred();
+    return;
+  }
   DrawPicture();
   RedrawScreen();
 }

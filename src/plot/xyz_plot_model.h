@@ -199,6 +199,10 @@ class TXYZPlotModel {
   virtual void EndPicture() {}
   // Shows or hides the control, nothing more.
   virtual void SetControlVisible(bool visible) = 0;
+  // Whether a redraw draws at once. A control that is not on the screen may put the picture
+  // off until it is next painted; PictureDeferred then marks the buffer as out of date.
+  [[nodiscard]] virtual bool DrawsAtOnce() const { return true; }
+  virtual void PictureDeferred() {}
   // One picture into the buffer, without the copy onto the screen.
   void DrawPicture();
   void SetRotationCenter(const TXYZPoint& center) { FRotationCenter = center; }

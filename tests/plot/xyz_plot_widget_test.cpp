@@ -123,6 +123,20 @@ TEST_F(XYZPlotWidget, PropertiesReadTheStateAndWriteThroughTheSetters) {
   EXPECT_FALSE(plot->Visible());
 }
 
+TEST_F(XYZPlotWidget, AHiddenPlotDrawsItsLatestPictureWhenShownAgain) {
+  plot->hide();
+  const double z[] = {0, 0, 0, 0, 5, 0, 0, 0, 0};
+  plot->XYZPlot(z, 3, 3, 0, psGrid, 0x800000, 0x00FF00);
+  plot->SetColor(0xFFFFFF);
+  plot->show();
+  const QImage shown = plot->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  const auto middle = plot->PixelOf({1, 1, 5});
+  ASSERT_TRUE(middle);
+  EXPECT_EQ(shown.pixel(middle->x, middle->y), 0xFF000080u);   // navy
+  EXPECT_EQ(shown.pixel(0, plot->height() - 1), 0xFFFFFFFFu);  // the latest background
+  EXPECT_EQ(shown, plot->Buffer());
+}
+
 TEST_F(XYZPlotWidget, RedrawPaintsTheDataIntoTheBufferAndThePaintShowsIt) {
   const double z[] = {0, 0, 0, 0, 5, 0, 0, 0, 0};
   plot->XYZPlot(z, 3, 3, 0, psGrid, 0x800000, 0x00FF00);
