@@ -2,6 +2,7 @@
 
 #include <QFont>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStyleFactory>
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
@@ -12,6 +13,9 @@ Application::Application(int& argc, char** argv) : QApplication(argc, argv) {
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(10);
   setFont(font);
+
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder_.path());
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder_.path());
 }
 
 bool Application::notify(QObject* receiver, QEvent* event) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 #include <exception>
 #include <string>
@@ -14,6 +15,11 @@ class Application : public QApplication {
   Application(int& argc, char** argv);
 
   bool notify(QObject* receiver, QEvent* event) override;
+
+ private:
+  // Settings the toolkit keeps for itself (the file dialogs' last folder and history) live
+  // here for this run only: nothing persists between runs, and runs do not disturb each other.
+  QTemporaryDir settingsFolder_;
 };
 
 // The error box's text: the message, with "." added when its last character sorts after ".".

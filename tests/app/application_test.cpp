@@ -2,7 +2,9 @@
 #include "support/modal.h"
 #include "support/window_fixture.h"
 
+#include <QDir>
 #include <QObject>
+#include <QSettings>
 
 #include <stdexcept>
 
@@ -52,6 +54,12 @@ TEST_F(ApplicationTest, ABadRowsTextEndsTheHandlerInTheErrorBox) {
   EXPECT_EQ(boxes[0].title, "Quorvel Map Editor v0.3b");
   EXPECT_EQ(boxes[0].icon, QMessageBox::Critical);
   EXPECT_EQ(Main->Rows->text(), "abc");
+}
+
+TEST(ApplicationSettingsTest, NothingTheToolkitRemembersOutlivesTheRun) {
+  const QString file = QSettings(QSettings::UserScope, "QtProject").fileName();
+  EXPECT_FALSE(file.startsWith(QDir::homePath())) << file.toStdString();
+  EXPECT_TRUE(file.startsWith(QDir::tempPath())) << file.toStdString();
 }
 
 }  // namespace

@@ -35,7 +35,7 @@ class ImageCommandsTest : public WindowTest {
     const std::string path = folder_ / name;
     WriteFile(path, bytes);
     const auto seen = ModalScript().ChooseFile(Q(path)).Run(ClickLoad);
-    EXPECT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen.size(), 1u) << Describe(seen);
     return path;
   }
 

@@ -70,7 +70,11 @@ std::vector<SeenModal> ModalScript::Run(const std::function<void()>& action) {
       if (answer.path.isEmpty()) {
         dialog->reject();
       } else {
+        // selectFile() clears any selection in the file list, but leaves a focused name box
+        // alone, and whether the box has the focus yet depends on when the window was
+        // activated: so the path is also typed into the box, as a user would.
         dialog->selectFile(answer.path);
+        if (nameBox != nullptr) nameBox->setText(answer.path);
         static_cast<QDialog*>(dialog)->accept();
       }
     } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
@@ -94,4 +98,12 @@ std::vector<SeenModal> ModalScript::Run(const std::function<void()>& action) {
   action();
   watcher.stop();
   return seen;
+}
+
+std::string Describe(const std::vector<SeenModal>& seen) {
+  std::string text;
+  for (const SeenModal& modal : seen) {
+    text += "[" + modal.title.toStdString() + ": " + modal.text.toStdString() + "] ";
+  }
+  return text;
 }

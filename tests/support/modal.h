@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 // What a modal message box showed.
@@ -34,6 +35,9 @@ struct SeenModal {
   QString typedName;  // the file name box's text when the dialog opened
   int acceptMode = 0;
 };
+
+// "title: text" of each window seen, for failure messages.
+std::string Describe(const std::vector<SeenModal>& seen);
 
 // Answers the modal windows that open while an action runs, in order: a file dialog gets a
 // path (or a cancel), a message box a button. Windows beyond the script are cancelled
