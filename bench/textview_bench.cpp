@@ -10,7 +10,7 @@
 #include "textview/text_edit.h"
 
 #include <QLineEdit>
-#include <QPixmap>
+#include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -43,7 +43,7 @@ void OpenLargestTable() {
 
 void BM_FillGridAndPaint(benchmark::State& state) {
   OpenLargestTable();
-  QPixmap canvas(TextEdit->TextGrid->size());
+  QImage canvas(TextEdit->TextGrid->size(), QImage::Format_ARGB32_Premultiplied);
   for (auto _ : state) {
     TextEdit->FillGrid();
     TextEdit->TextGrid->render(&canvas);
@@ -55,7 +55,7 @@ BENCHMARK(BM_FillGridAndPaint)->Unit(benchmark::kMillisecond);
 void BM_QTableWidgetBaseline(benchmark::State& state) {
   QTableWidget grid(kSide + 1, kSide + 1);
   grid.resize(527, 319);
-  QPixmap canvas(grid.size());
+  QImage canvas(grid.size(), QImage::Format_ARGB32_Premultiplied);
   for (auto _ : state) {
     grid.clearContents();
     for (int r = 0; r < kSide; ++r) {
@@ -74,7 +74,7 @@ void BM_EnterToRepaintedCell(benchmark::State& state) {
   const QModelIndex cell = model->index(128, 128);
   TextEdit->TextGrid->setCurrentIndex(cell);
   const QRect area = TextEdit->TextGrid->visualRect(cell);
-  QPixmap canvas(TextEdit->TextGrid->viewport()->size());
+  QImage canvas(TextEdit->TextGrid->viewport()->size(), QImage::Format_ARGB32_Premultiplied);
   int value = 0;
   for (auto _ : state) {
     model->setData(cell, QString::number(value++ & 0xFFFF), Qt::EditRole);
