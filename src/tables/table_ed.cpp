@@ -2,27 +2,599 @@
 
 #include "app/application.h"
 #include "app/main_window.h"
+#include "app/number_text.h"
+#include "app/shared_state.h"
 #include "app/windows.h"
+#include "tables/definition_list_model.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QSplitter>
+#include <QStandardItemModel>
+#include <QTableView>
+
+#include <algorithm>
+#include <array>
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+constexpr int kPanelWidth = 403;
+constexpr int kTableList1Height = 352;
+constexpr int kSplitterHeight = 12;
+constexpr int kRowHeight = 16;
+constexpr int kBitColumnWidth = 20;
+
+QString Text(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
+
+template <typename Control>
+Control* Place(Control* control, const char* name, int left, int top, int width, int height) {
+  control->setObjectName(name);
+  control->setGeometry(left, top, width, height);
+  return control;
+}
+
+QLabel* PlaceLabel(QWidget* parent, const char* name, const char* caption, int left, int top) {
+  auto* label = new QLabel(caption, parent);
+  label->setObjectName(name);
+  label->adjustSize();
+  label->move(left, top);
+  return label;
+}
+
+QLineEdit* PlaceEdit(QWidget* parent, const char* name, int left, int top, int width) {
+  return Place(new QLineEdit(parent), name, left, top, width, 21);
+}
+
+// The keys that reach an edit box as a character: letters, digits, Enter, Backspace and the
+// like; not Delete, Tab or keys that only move the caret.
+bool ProducesCharacter(const QKeyEvent* key) {
+  if (key->key() == Qt::Key_Delete || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) {
+    return false;
+  }
+  return !key->text().isEmpty();
+}
+
+void ShowBox(QWidget* parent, std::string_view title, const std::string& text,
+             QMessageBox::StandardButtons buttons) {
+  QMessageBox box(QMessageBox::NoIcon, Text(title), Text(text), buttons, parent);
+  box.exec();
+}
+
+std::optional<QString> AskForFile(QWidget* parent, const QString& title,
+                                  QFileDialog::AcceptMode mode, const QString& folder,
+                                  const QStringList& filters, const QString& suffix) {
+  QFileDialog dialog(parent, title, folder);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setAcceptMode(mode);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setNameFilters(filters);
+  dialog.setDefaultSuffix(suffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().first();
+}
+
+// A definition list's grid: captions as a frozen header row, no fixed column, fixed row
+// heights, cells edited in place when typed into.
+QTableView* ListView(TDefinitionListModel* model, const char* name, QWidget* parent) {
+  auto* view = new QTableView(parent);
+  view->setObjectName(name);
+  view->setModel(model);
+  view->setSelectionMode(QAbstractItemView::SingleSelection);
+  view->setSelectionBehavior(QAbstractItemView::SelectItems);
+  view->setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+  view->setWordWrap(false);
+  view->setCornerButtonEnabled(false);
+  view->verticalHeader()->hide();
+  view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  view->verticalHeader()->setDefaultSectionSize(kRowHeight);
+  view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+  view->horizontalHeader()->setHighlightSections(false);
+  view->horizontalHeader()->setFixedHeight(kRowHeight + 2);
+  view->setRowHidden(0, true);
+  const DefinitionList& list = model->List();
+  for (int c = 0; c < list.ColumnCount(); ++c) view->setColumnWidth(c, list.ColumnWidth(c));
+  view->setCurrentIndex(model->index(list.CurrentRow(), 0));
+  return view;
+}
+
+}  // namespace
 
 TTableEd::TTableEd() {
   setObjectName("TableEd");
   setWindowTitle("Table Editor");
   resize(802, 601);
   setEnabled(false);
+
+  BuildLists();
+  BuildPanel();
+  auto* layout = new QHBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(Panel2, 1);
+  layout->addWidget(Panel1);
+  ConnectHandlers();
 }
 
-void TTableEd::AddTableFromCursor() {}
+void TTableEd::BuildLists() {
+  Panel2 = new QWidget(this);
+  Panel2->setObjectName("Panel2");
+  ordinaryModel_ = new TDefinitionListModel(Lists.Ordinary, this);
+  bitWiseModel_ = new TDefinitionListModel(Lists.BitWise, this);
 
-void TTableEd::ReadEcuFile(const std::string&) {}
+  Splitter2 = new QSplitter(Qt::Vertical, Panel2);
+  Splitter2->setObjectName("Splitter2");
+  Splitter2->setHandleWidth(kSplitterHeight);
+  Splitter2->setOpaqueResize(true);
+  Splitter2->setChildrenCollapsible(false);
+  TableList1 = ListView(ordinaryModel_, "TableList1", Splitter2);
+  TableList2 = ListView(bitWiseModel_, "TableList2", Splitter2);
+  Splitter2->addWidget(TableList1);
+  Splitter2->addWidget(TableList2);
+  Splitter2->setStretchFactor(0, 0);
+  Splitter2->setStretchFactor(1, 1);
+  Splitter2->setSizes({kTableList1Height, 601 - kTableList1Height - kSplitterHeight});
 
-void TTableEd::ClearLists() {}
+  auto* layout = new QHBoxLayout(Panel2);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(Splitter2);
+}
+
+void TTableEd::BuildPanel() {
+  Panel1 = new QFrame(this);
+  Panel1->setObjectName("Panel1");
+  Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Panel1->setFixedWidth(kPanelWidth);
+
+  Title = PlaceLabel(Panel1, "Title", "Table Setup", 8, 6);
+  QFont titleFont = Title->font();
+  titleFont.setPixelSize(16);
+  titleFont.setBold(true);
+  Title->setFont(titleFont);
+  Title->adjustSize();
+
+  PlaceLabel(Panel1, "TableNameLabel", "Table Name", 8, 36);
+  TableName = PlaceEdit(Panel1, "TableName", 8, 50, 385);
+  PlaceLabel(Panel1, "TableAddressLabel", "Table Address", 8, 80);
+  TableAddress = PlaceEdit(Panel1, "TableAddress", 8, 94, 90);
+  ColLabel = PlaceLabel(Panel1, "ColLabel", "Columns", 108, 80);
+  Columns = PlaceEdit(Panel1, "Columns", 108, 94, 60);
+  RowLabel = PlaceLabel(Panel1, "RowLabel", "Rows", 178, 80);
+  Rows = PlaceEdit(Panel1, "Rows", 178, 94, 60);
+  BitWiseTable = Place(new QCheckBox("Bit Wise Table", Panel1), "BitWiseTable", 256, 96, 120, 17);
+
+  EightBitTable = Place(new QRadioButton("8 bit table", Panel1), "EightBitTable", 8, 128, 90, 17);
+  SixteenBitTable =
+      Place(new QRadioButton("16 bit table", Panel1), "SixteenBitTable", 8, 148, 90, 17);
+  ThirtyTwoBitTable =
+      Place(new QRadioButton("32 bit table", Panel1), "ThirtyTwoBitTable", 8, 168, 90, 17);
+  EightBitTable->setChecked(true);
+
+  FxxxTable = Place(new QCheckBox("Fxxx Table", Panel1), "FxxxTable", 120, 128, 100, 17);
+  DPLabel = PlaceLabel(Panel1, "DPLabel", "Decimal Point Position", 120, 154);
+  DecimalPos = Place(new QComboBox(Panel1), "DecimalPos", 240, 150, 56, 21);
+  DecimalPos->setEditable(true);
+  for (int position = 0; position < 32; ++position) DecimalPos->addItem(QString::number(position));
+  DecimalPos->setEditText("0");
+  // Disabled until a handler first applies the ordinary layout.
+  FxxxTable->setEnabled(false);
+  DecimalPos->setEnabled(false);
+
+  XYZPanel = Place(new QWidget(Panel1), "XYZPanel", 8, 196, 387, 326);
+  BuildAxes();
+
+  MultiBytePanel = Place(new QWidget(Panel1), "MultiBytePanel", 8, 196, 387, 326);
+  bitNamesModel_ = new QStandardItemModel(1 + BitWiseDefinition::BitCount, 2, this);
+  bitNamesModel_->setHorizontalHeaderLabels({"Bit", "Description"});
+  const auto fixedCell = [](const QString& text) {
+    auto* item = new QStandardItem(text);
+    item->setFlags(Qt::ItemIsEnabled);
+    return item;
+  };
+  bitNamesModel_->setItem(0, 0, fixedCell("Bit"));
+  bitNamesModel_->setItem(0, 1, fixedCell("Description"));
+  for (int bit = 0; bit < BitWiseDefinition::BitCount; ++bit) {
+    bitNamesModel_->setItem(bit + 1, 0, fixedCell(QString::number(bit)));
+  }
+  MultiBitNames = new QTableView(MultiBytePanel);
+  MultiBitNames->setObjectName("MultiBitNames");
+  MultiBitNames->setModel(bitNamesModel_);
+  MultiBitNames->setGeometry(MultiBytePanel->rect());
+  MultiBitNames->setEditTriggers(QAbstractItemView::AllEditTriggers);
+  MultiBitNames->setSelectionMode(QAbstractItemView::SingleSelection);
+  MultiBitNames->verticalHeader()->hide();
+  MultiBitNames->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+  MultiBitNames->verticalHeader()->setDefaultSectionSize(kRowHeight);
+  MultiBitNames->horizontalHeader()->setFixedHeight(kRowHeight + 2);
+  MultiBitNames->horizontalHeader()->setMinimumSectionSize(kBitColumnWidth);
+  MultiBitNames->horizontalHeader()->setStretchLastSection(true);
+  MultiBitNames->setColumnWidth(0, kBitColumnWidth);
+  MultiBitNames->setRowHidden(0, true);
+  MultiBytePanel->hide();
+  MultiBytePanel->setEnabled(false);
+
+  AddTable = Place(new QPushButton("Add Table", Panel1), "AddTable", 8, 534, 120, 25);
+  DelTable = Place(new QPushButton("Delete Table", Panel1), "DelTable", 140, 534, 120, 25);
+  Import = Place(new QPushButton("Import .ecu", Panel1), "Import", 272, 534, 120, 25);
+  LoadQVT = Place(new QPushButton("Load Tables", Panel1), "LoadQVT", 8, 566, 120, 25);
+  SaveQVT = Place(new QPushButton("Save Tables", Panel1), "SaveQVT", 140, 566, 120, 25);
+  Export = Place(new QPushButton("Export .ecu", Panel1), "Export", 272, 566, 120, 25);
+}
+
+void TTableEd::BuildAxes() {
+  // Per axis: its name, then the scaling rule "True Value = scale x Table Value + offset".
+  struct Axis {
+    const char* caption;
+    const char* prefix;
+    QLineEdit** name;
+    QLineEdit** scale;
+    QLineEdit** offset;
+  };
+  const std::array<Axis, 3> axes = {{{"X Label", "X", &XLabelName, &XScale, &XOffset},
+                                     {"Y Label", "Y", &YLabelName, &YScale, &YOffset},
+                                     {"Z Label", "Z", &ZLabelName, &ZScale, &ZOffset}}};
+  int top = 0;
+  for (const Axis& axis : axes) {
+    const std::string prefix = axis.prefix;
+    PlaceLabel(XYZPanel, (prefix + "AxisLabel").c_str(), axis.caption, 0, top + 4);
+    *axis.name = PlaceEdit(XYZPanel, (prefix + "LabelName").c_str(), 60, top, 327);
+    PlaceLabel(XYZPanel, (prefix + "TrueValueLabel").c_str(), "True Value =", 0, top + 32);
+    *axis.scale = PlaceEdit(XYZPanel, (prefix + "Scale").c_str(), 70, top + 28, 80);
+    PlaceLabel(XYZPanel, (prefix + "TableValueLabel").c_str(), "x Table Value +", 158, top + 32);
+    *axis.offset = PlaceEdit(XYZPanel, (prefix + "Offset").c_str(), 240, top + 28, 80);
+    top += 68;
+  }
+}
+
+void TTableEd::ConnectHandlers() {
+  for (QLineEdit* edit : {TableName, TableAddress, Columns, Rows, XLabelName, XScale, XOffset,
+                          YLabelName, YScale, YOffset, ZLabelName, ZScale, ZOffset}) {
+    edit->installEventFilter(this);
+  }
+  TableList1->installEventFilter(this);
+  TableList1->viewport()->installEventFilter(this);
+
+  // The lists' current rows follow the grids' selected cells however they move.
+  for (const ListKind kind : {ListKind::Ordinary, ListKind::BitWise}) {
+    connect(View(kind)->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this, kind] { TakeCurrentRow(kind); });
+  }
+  ConnectHandler(TableList1, &QTableView::clicked, this, &TTableEd::TableList1Click);
+  ConnectHandler(TableList2, &QTableView::clicked, this, &TTableEd::TableList2Click);
+  ConnectHandler(BitWiseTable, &QCheckBox::clicked, this, &TTableEd::BitWiseTableClick);
+  for (QRadioButton* width : {EightBitTable, SixteenBitTable, ThirtyTwoBitTable}) {
+    ConnectHandler(width, &QRadioButton::clicked, this, &TTableEd::EightBitTableClick);
+  }
+  ConnectHandler(AddTable, &QPushButton::clicked, this, &TTableEd::AddTableClick);
+  ConnectHandler(DelTable, &QPushButton::clicked, this, &TTableEd::DelTableClick);
+  ConnectHandler(LoadQVT, &QPushButton::clicked, this, &TTableEd::LoadQVTClick);
+  ConnectHandler(SaveQVT, &QPushButton::clicked, this, &TTableEd::SaveQVTClick);
+  ConnectHandler(Import, &QPushButton::clicked, this, &TTableEd::ImportClick);
+  ConnectHandler(Export, &QPushButton::clicked, this, &TTableEd::ExportClick);
+}
+
+bool TTableEd::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == TableList1 && event->type() == QEvent::KeyRelease) {
+    RunHandler([this] { TableList1KeyUp(); });
+    return false;
+  }
+  if (watched == TableList1->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+    // A double-click on a definition opens it; the click before it has shown it in the panel.
+    const QModelIndex cell =
+        TableList1->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+    if (!cell.isValid() || cell.row() == 0) return false;
+    if (cell != TableList1->currentIndex()) {
+      TableList1->setCurrentIndex(cell);
+      RunHandler([this] { TableList1Click(); });
+    }
+    RunHandler([this] { TableList1DblClick(); });
+    return true;
+  }
+  if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) != nullptr &&
+      ProducesCharacter(static_cast<QKeyEvent*>(event))) {
+    // Runs before the key reaches the box, so the texts stored are those from before it.
+    RunHandler([this] { XLabelNameKeyPress(); });
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+TDefinitionListModel* TTableEd::Model(ListKind kind) const {
+  return kind == ListKind::Ordinary ? ordinaryModel_ : bitWiseModel_;
+}
+
+QTableView* TTableEd::View(ListKind kind) const {
+  return kind == ListKind::Ordinary ? TableList1 : TableList2;
+}
+
+void TTableEd::TakeCurrentRow(ListKind kind) {
+  const QModelIndex current = View(kind)->currentIndex();
+  if (current.isValid()) Lists.List(kind).SetCurrentRow(current.row());
+}
+
+void TTableEd::SelectCurrentRow(ListKind kind) {
+  QTableView* view = View(kind);
+  const int column = std::max(view->currentIndex().column(), 0);
+  view->setCurrentIndex(Model(kind)->index(Lists.List(kind).CurrentRow(), column));
+}
+
+void TTableEd::RestoreView(ListKind kind, const QList<int>& widths) {
+  QTableView* view = View(kind);
+  view->setRowHidden(0, true);
+  for (int c = 0; c < widths.size(); ++c) view->setColumnWidth(c, widths[c]);
+  SelectCurrentRow(kind);
+}
+
+void TTableEd::ResetLists(const std::function<void()>& change) {
+  // A reset forgets the views' column widths and current cells; they are put back after it.
+  std::array<QList<int>, 2> widths;
+  for (const ListKind kind : {ListKind::Ordinary, ListKind::BitWise}) {
+    const QHeaderView* header = View(kind)->horizontalHeader();
+    for (int c = 0; c < header->count(); ++c) {
+      widths[static_cast<int>(kind)].append(header->sectionSize(c));
+    }
+  }
+  bitWiseModel_->ResetWith([&] { ordinaryModel_->ResetWith(change); });
+  for (const ListKind kind : {ListKind::Ordinary, ListKind::BitWise}) {
+    RestoreView(kind, widths[static_cast<int>(kind)]);
+  }
+}
+
+void TTableEd::AddTableFromCursor() {
+  const CursorInputs inputs{Main->MultiBit->isChecked(), Text(Main->TableAddress),
+                            Text(Main->Columns), Text(Main->Rows), Main->GetEntryWidth()};
+  const ListKind kind = inputs.MultiBit ? ListKind::BitWise : ListKind::Ordinary;
+  Model(kind)->AppendWith([&] { AddDefinitionFromInputs(Lists, inputs); });
+}
+
+void TTableEd::ClearLists() {
+  ResetLists([this] {
+    Lists.Ordinary.Clear();
+    Lists.BitWise.Clear();
+  });
+}
+
+void TTableEd::ReadEcuFile(const std::string& path) {
+  EcuReadReport report;
+  ResetLists([&] { report = ::ReadEcuFile(path, Header, Lists); });
+  QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : Main;
+  if (!report.Message.empty()) ShowBox(parent, kEcuErrorTitle, report.Message, QMessageBox::Ok);
+  if (!report.OpenRow) return;
+  // The first ordinary table is shown in the panel and becomes the current table; a row that
+  // cannot be shown or opened ends this with the reader's own message.
+  try {
+    Lists.Ordinary.SetCurrentRow(*report.OpenRow);
+    SelectCurrentRow(ListKind::Ordinary);
+    TableList1Click();
+    TableList1DblClick();
+  } catch (const std::exception&) {
+    ShowBox(parent, kEcuErrorTitle, report.OpenFailureMessage(), QMessageBox::Ok);
+  }
+}
+
+void TTableEd::ExportEcuFile(const std::string& path) {
+  const EcuWriteReport report = WriteEcuFile(path, Header, Lists);
+  switch (report.Status) {
+    case EcuWriteStatus::Written:
+      return;
+    case EcuWriteStatus::CouldNotOpen:
+      ShowBox(this, kEcuErrorTitle, report.Message, QMessageBox::Ok);
+      return;
+    case EcuWriteStatus::Failed:
+      // The answer is not looked at: either button just closes the box.
+      ShowBox(this, kEcuErrorTitle, report.Message, QMessageBox::Ok | QMessageBox::Cancel);
+      return;
+  }
+}
+
+void TTableEd::TableList1Click() {
+  const DefinitionList& list = Lists.Ordinary;
+  const int row = list.CurrentRow();
+  const auto field = [&](int column) { return Text(list.Field(row, column)); };
+  // Until the whole row is shown the panel holds no one definition's texts.
+  panelHoldsCurrentRow_ = false;
+  Lists.SelectedList = ListKind::Ordinary;
+  TableName->setText(field(TableDefinition::TableName));
+  TableAddress->setText(field(TableDefinition::TableAddr));
+  Columns->setText(field(TableDefinition::Columns));
+  Rows->setText(field(TableDefinition::Rows));
+
+  // Checking a button here is no click of the user's: nothing is stored.
+  switch (ParseInteger(list.Field(row, TableDefinition::EntrySize))) {
+    case 2:
+      SixteenBitTable->setChecked(true);
+      break;
+    case 4:
+      ThirtyTwoBitTable->setChecked(true);
+      break;
+    default:
+      EightBitTable->setChecked(true);
+      break;
+  }
+  BitWiseTable->setChecked(false);
+  DecimalPos->setEditText("0");
+  BitWiseTableClick();
+
+  XLabelName->setText(field(TableDefinition::XLabel));
+  XScale->setText(field(TableDefinition::XScale));
+  XOffset->setText(field(TableDefinition::XOffset));
+  YLabelName->setText(field(TableDefinition::YLabel));
+  YScale->setText(field(TableDefinition::YScale));
+  YOffset->setText(field(TableDefinition::YOffset));
+  ZLabelName->setText(field(TableDefinition::ZLabel));
+  ZScale->setText(field(TableDefinition::ZScale));
+  ZOffset->setText(field(TableDefinition::ZOffset));
+
+  const std::string& fxxx = list.Field(row, TableDefinition::FxxxTable);
+  if (!fxxx.empty() && (fxxx.front() == 'y' || fxxx.front() == 'Y')) {
+    FxxxTable->setChecked(true);
+    std::int32_t places = 0;
+    try {
+      places = ParseInteger(list.Field(row, TableDefinition::FxxxDPs));
+    } catch (const ConversionError&) {
+      places = 0;
+    }
+    if (places < 0 || places > 32) places = 0;
+    DecimalPos->setEditText(QString::number(places));
+  } else {
+    FxxxTable->setChecked(false);
+    DecimalPos->setEditText("0");
+  }
+  panelHoldsCurrentRow_ = true;
+}
+
+void TTableEd::TableList1KeyUp() { TableList1Click(); }
+
+void TTableEd::TableList1DblClick() {
+  Main->TableAddress->setText(TableAddress->text());
+  Main->Columns->setText(Columns->text());
+  Main->Rows->setText(Rows->text());
+  TableCursor.TableName = Text(TableName);
+  TableCursor.XLabelName = Text(XLabelName);
+  TableCursor.YLabelName = Text(YLabelName);
+  TableCursor.ZLabelName = Text(ZLabelName);
+  TableCursor.Rows = ParseInteger(Text(Rows));
+  TableCursor.Columns = ParseInteger(Text(Columns));
+  TableCursor.ZScale = static_cast<float>(ParseFloat(Text(ZScale)));
+  TableCursor.ZOffset = static_cast<float>(ParseFloat(Text(ZOffset)));
+  Main->TableAddressCheck();
+  Main->Update();
+}
+
+void TTableEd::TableList2Click() {
+  const DefinitionList& list = Lists.BitWise;
+  const int row = list.CurrentRow();
+  Lists.SelectedList = ListKind::BitWise;
+  TableName->setText(Text(list.Field(row, BitWiseDefinition::TableName)));
+  TableAddress->setText(Text(list.Field(row, BitWiseDefinition::TableAddr)));
+  BitWiseTable->setChecked(true);
+  BitWiseTableClick();
+  for (int bit = 0; bit < BitWiseDefinition::BitCount; ++bit) {
+    bitNamesModel_->setData(bitNamesModel_->index(bit + 1, 1),
+                            Text(list.Field(row, BitWiseDefinition::BitColumn(bit))));
+  }
+}
+
+void TTableEd::BitWiseTableClick() {
+  const bool bitWise = BitWiseTable->isChecked();
+  MultiBytePanel->setVisible(bitWise);
+  MultiBytePanel->setEnabled(bitWise);
+  XYZPanel->setVisible(!bitWise);
+  XYZPanel->setEnabled(!bitWise);
+  for (QWidget* control : std::initializer_list<QWidget*>{FxxxTable, DecimalPos, DPLabel, Rows,
+                                                          RowLabel, Columns, ColLabel}) {
+    control->setEnabled(!bitWise);
+  }
+  if (bitWise) {
+    Rows->setText("1");
+    Columns->setText("1");
+  }
+}
+
+void TTableEd::EightBitTableClick() { StorePanel(); }
+
+void TTableEd::XLabelNameKeyPress() { StorePanel(); }
+
+void TTableEd::StorePanel() {
+  if (BitWiseTable->isChecked() || !panelHoldsCurrentRow_) return;
+  DefinitionList& list = Lists.Ordinary;
+  const int row = list.CurrentRow();
+  Lists.SelectedList = ListKind::Ordinary;
+  const auto store = [&](int column, const QLineEdit* edit) {
+    list.SetField(row, column, Text(edit));
+  };
+  store(TableDefinition::TableName, TableName);
+  store(TableDefinition::TableAddr, TableAddress);
+  store(TableDefinition::Columns, Columns);
+  store(TableDefinition::Rows, Rows);
+  list.SetField(row, TableDefinition::EntrySize,
+                SixteenBitTable->isChecked()     ? "2"
+                : ThirtyTwoBitTable->isChecked() ? "4"
+                                                 : "1");
+  DecimalPos->setEditText("0");
+  store(TableDefinition::XLabel, XLabelName);
+  store(TableDefinition::XScale, XScale);
+  store(TableDefinition::XOffset, XOffset);
+  store(TableDefinition::YLabel, YLabelName);
+  store(TableDefinition::YScale, YScale);
+  store(TableDefinition::YOffset, YOffset);
+  store(TableDefinition::ZLabel, ZLabelName);
+  store(TableDefinition::ZScale, ZScale);
+  store(TableDefinition::ZOffset, ZOffset);
+  ordinaryModel_->RowChanged(row);
+}
+
+void TTableEd::DelTableClick() {
+  const ListKind kind = Lists.SelectedList;
+  Model(kind)->DeleteSelected();
+  SelectCurrentRow(kind);
+  // The panel still shows the deleted definition; it must not be stored over the one that
+  // moved into its row.
+  if (kind == ListKind::Ordinary) panelHoldsCurrentRow_ = false;
+}
+
+void TTableEd::AddTableClick() {
+  // Validates the main window's table address; the definitions come from "Create Table Entry".
+  Main->TableAddressCheck();
+}
+
+void TTableEd::FormClose() {
+  // Through the main window's toggle, so its caption follows the window.
+  Main->TableListButtonClick();
+}
+
+// Kept for the window's buttons; tables are kept in ".ecu" files through Import and Export.
+void TTableEd::LoadQVTClick() {}
+
+void TTableEd::SaveQVTClick() {}
+
+void TTableEd::ImportClick() {
+  const std::optional<QString> chosen =
+      AskForFile(this, "Pick a Marrowby file...", QFileDialog::AcceptOpen, lastFolder_,
+                 {"Marrowby files (*.ecu)", "All files (*.*)"}, QString());
+  if (!chosen) return;
+  lastFolder_ = QFileInfo(*chosen).absolutePath();
+  ReadEcuFile(chosen->toStdString());
+}
+
+void TTableEd::ExportClick() {
+  const std::optional<QString> chosen =
+      AskForFile(this, "Pick a .QVT file to save...", QFileDialog::AcceptSave, lastFolder_,
+                 {"Quorvel files (*.qvt)", "All files (*.*)"}, "qvt");
+  if (!chosen) return;
+  lastFolder_ = QFileInfo(*chosen).absolutePath();
+  const std::string path = chosen->toStdString();
+  std::error_code ignored;
+  if (std::filesystem::exists(path, ignored)) {
+    QMessageBox question(QMessageBox::NoIcon, "Overwrite?", "File already exists. Overwrite?",
+                         QMessageBox::Yes | QMessageBox::No, this);
+    if (question.exec() != QMessageBox::Yes) return;
+    // The old file is not deleted here: the writer replaces it only once it could open it.
+  }
+  ExportEcuFile(path);
+}
 
 void TTableEd::closeEvent(QCloseEvent* event) {
-  // Closing goes through the main window's toggle, so its caption follows the window.
-  RunHandler([] { Main->TableListButtonClick(); });
+  RunHandler([this] { FormClose(); });
   event->accept();
 }
 

@@ -1,30 +1,129 @@
 #pragma once
 
+#include "tables/definition_list.h"
+#include "tables/ecu_file.h"
+
 #include <QWidget>
 
+#include <functional>
 #include <string>
 
-// The table editor: the two lists of table definitions.
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QStandardItemModel;
+class QTableView;
+class TDefinitionListModel;
+
+// The table editor: the two lists of table definitions as grids, a setup panel that shows and
+// edits one definition, opening a definition as the main window's current table, and the
+// import and export of ".ecu" files. The lists and the ".ecu" header live here, so a new
+// table editor starts with both lists empty and the header values 0.
 class TTableEd : public QWidget {
   Q_OBJECT
 
  public:
   TTableEd();
 
-  // Appends a definition built from the main window's current table; the definition lists
-  // arrive with the table editor.
+  // Appends a definition built from the main window's current inputs.
   void AddTableFromCursor();
-
-  // Reads a table-definition file into both lists; arrives with the definition lists.
+  // Replaces both lists with the file's tables, reports what the reader found and opens the
+  // first ordinary table.
   void ReadEcuFile(const std::string& path);
-
-  // Empties both definition lists; arrives with the definition lists.
+  // Empties both lists; the window stays as it is.
   void ClearLists();
+  // Exports both lists into the file, reporting a failure; the export's dialog and question
+  // come before this.
+  void ExportEcuFile(const std::string& path);
+
+  // Handlers.
+  void TableList1Click();
+  void TableList1KeyUp();
+  void TableList1DblClick();
+  void TableList2Click();
+  void BitWiseTableClick();
+  void EightBitTableClick();
+  void XLabelNameKeyPress();
+  void StorePanel();
+  void DelTableClick();
+  void AddTableClick();
+  void FormClose();
+  void LoadQVTClick();
+  void SaveQVTClick();
+  void ImportClick();
+  void ExportClick();
+
+  TableDefinitions Lists;
+  EcuHeader Header;
+
+  QWidget* Panel2;
+  QTableView* TableList1;
+  QSplitter* Splitter2;
+  QTableView* TableList2;
+  QFrame* Panel1;
+  QLabel* Title;
+  QLineEdit* TableName;
+  QLineEdit* TableAddress;
+  QLineEdit* Columns;
+  QLineEdit* Rows;
+  QLabel* ColLabel;
+  QLabel* RowLabel;
+  QCheckBox* BitWiseTable;
+  QRadioButton* EightBitTable;
+  QRadioButton* SixteenBitTable;
+  QRadioButton* ThirtyTwoBitTable;
+  QCheckBox* FxxxTable;
+  QComboBox* DecimalPos;
+  QLabel* DPLabel;
+  QWidget* XYZPanel;
+  QLineEdit* XLabelName;
+  QLineEdit* XScale;
+  QLineEdit* XOffset;
+  QLineEdit* YLabelName;
+  QLineEdit* YScale;
+  QLineEdit* YOffset;
+  QLineEdit* ZLabelName;
+  QLineEdit* ZScale;
+  QLineEdit* ZOffset;
+  QWidget* MultiBytePanel;
+  QTableView* MultiBitNames;
+  QPushButton* AddTable;
+  QPushButton* DelTable;
+  QPushButton* LoadQVT;
+  QPushButton* SaveQVT;
+  QPushButton* Import;
+  QPushButton* Export;
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void showEvent(QShowEvent* event) override;
 
  private:
+  void BuildLists();
+  void BuildPanel();
+  void BuildAxes();
+  void ConnectHandlers();
+  [[nodiscard]] TDefinitionListModel* Model(ListKind kind) const;
+  [[nodiscard]] QTableView* View(ListKind kind) const;
+  // Takes the list's start-up look again after a model reset: caption row as header, column
+  // widths as they were, the list's current row selected.
+  void RestoreView(ListKind kind, const QList<int>& widths);
+  void ResetLists(const std::function<void()>& change);
+  void SelectCurrentRow(ListKind kind);
+  void TakeCurrentRow(ListKind kind);
+
+  TDefinitionListModel* ordinaryModel_;
+  TDefinitionListModel* bitWiseModel_;
+  QStandardItemModel* bitNamesModel_;
+  // False after the panel's definition was deleted: until a row is shown again the panel's
+  // texts belong to no definition and are not stored over the one that took its row.
+  bool panelHoldsCurrentRow_ = true;
   bool centred_ = false;
+  QString lastFolder_;
 };

@@ -142,7 +142,8 @@ TEST_F(ImageCommandsTest, AnEmptyFileEnablesTheControlsButLoadsNoImage) {
 TEST_F(ImageCommandsTest, TheCompanionFileIsOfferedAndYesShowsTheTableEditor) {
   const std::string path = folder_ / "car.bin";
   WriteFile(path, CountingBytes(64));
-  WriteFile(folder_ / "car.ecu", {});
+  const std::string table = "{0,0,0,0,1}\r\n{10,4,2,1,0,0,0,1,Fuel,,,,}\r\n";
+  WriteFile(folder_ / "car.ecu", std::vector<std::uint8_t>(table.begin(), table.end()));
   const auto seen = ModalScript().ChooseFile(Q(path)).Press(QMessageBox::Yes).Run(ClickLoad);
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[1].title, "Found .ECU File");
@@ -152,6 +153,10 @@ TEST_F(ImageCommandsTest, TheCompanionFileIsOfferedAndYesShowsTheTableEditor) {
   EXPECT_EQ(seen[1].icon, QMessageBox::NoIcon);
   EXPECT_TRUE(TableEd->isVisible());
   EXPECT_EQ(Main->TableListButton->text(), "Hide Table Editor");
+  EXPECT_EQ(TableEd->Lists.Ordinary.Field(1, 0), "Fuel");
+  EXPECT_EQ(TableCursor.TableName, "Fuel");  // the file's first table is the current table
+  EXPECT_EQ(Main->TableAddress->text(), "0x0010");
+  EXPECT_EQ(Main->Columns->text(), "4");
 
   // Loading again with the editor shown leaves it shown.
   ModalScript().ChooseFile(Q(path)).Press(QMessageBox::Yes).Run(ClickLoad);
@@ -183,7 +188,11 @@ TEST_F(ImageCommandsTest, AFailedOpenStillOffersTheCompanionWhenAnImageIsHeld) {
 
   LoadNew("car.bin", CountingBytes(8));
   ClickClose();
-  seen = ModalScript().ChooseFile(Q(folder_ / "other.bin")).Press(QMessageBox::No).Run(ClickLoad);
+  seen = ModalScript()
+             .ChooseFile(Q(folder_ / "other.bin"))
+             .Press(QMessageBox::Ok)
+             .Press(QMessageBox::No)
+             .Run(ClickLoad);
   ASSERT_EQ(seen.size(), 3u);
   EXPECT_EQ(seen[1].text, "Couldn't open file!");
   EXPECT_EQ(seen[2].title, "Found .ECU File");

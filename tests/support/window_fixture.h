@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "app/windows.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -30,11 +31,12 @@ class WindowTest : public ::testing::Test {
   static void PretendImageLoaded(std::int32_t size) {
     RomImage.Bytes = std::vector<std::uint8_t>(static_cast<std::size_t>(size));
     RomImage.Size = size;
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{Main->TextModeButton, Main->GraphicsModeButton,
-                                         Main->TableListButton, Main->CreateTableEntry}) {
+    for (QWidget* control : std::initializer_list<QWidget*>{
+             Main->Save, Main->SaveAs, Main->Close, Main->TextModeButton, Main->GraphicsModeButton,
+             Main->TableListButton, Main->CreateTableEntry}) {
       control->setEnabled(true);
     }
+    for (QAction* item : {Main->Save1, Main->SaveAs1, Main->Close1}) item->setEnabled(true);
   }
 
   // Replaces the edit box's text as a user would: select all, delete, type.
