@@ -9,8 +9,8 @@
 #include "app/windows.h"
 #include "textview/text_edit.h"
 
-#include <QLineEdit>
 #include <QImage>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
