@@ -2,6 +2,7 @@
 
 #include "app/about.h"
 #include "app/application.h"
+#include "app/controls.h"
 #include "app/number_text.h"
 #include "app/shared_state.h"
 #include "app/spin_controls.h"
@@ -34,27 +35,6 @@ namespace {
 constexpr int kClientWidth = 347;
 constexpr int kClientHeight = 233;
 constexpr int kStatusBarHeight = 19;
-
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
-
-template <typename Control>
-Control* Place(Control* control, const char* name, int left, int top, int width, int height) {
-  control->setObjectName(name);
-  control->setGeometry(left, top, width, height);
-  return control;
-}
-
-QLabel* PlaceLabel(QWidget* client, const char* name, const char* caption, int left) {
-  auto* label = new QLabel(caption, client);
-  label->setObjectName(name);
-  label->adjustSize();
-  label->move(left, 48);
-  return label;
-}
 
 QPushButton* FileButton(QWidget* client, const char* name, const char* caption, int left,
                         QStyle::StandardPixmap picture) {
@@ -167,11 +147,11 @@ void TMain::BuildControls(QWidget* client) {
                                     CreateTableEntry};
   for (qsizetype i = 1; i < tabOrder.size(); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
 
-  Base = PlaceLabel(client, "Base", "Base", 24);
-  Label3 = PlaceLabel(client, "Label3", "Table Address", 79);
-  Label4 = PlaceLabel(client, "Label4", "Row", 172);
-  Label2 = PlaceLabel(client, "Label2", "Columns", 215);
-  Label1 = PlaceLabel(client, "Label1", "Rows", 279);
+  Base = PlaceLabel(client, "Base", "Base", 24, 48);
+  Label3 = PlaceLabel(client, "Label3", "Table Address", 79, 48);
+  Label4 = PlaceLabel(client, "Label4", "Row", 172, 48);
+  Label2 = PlaceLabel(client, "Label2", "Columns", 215, 48);
+  Label1 = PlaceLabel(client, "Label1", "Rows", 279, 48);
 
   MainStatusBar = new QStatusBar(this);
   MainStatusBar->setObjectName("MainStatusBar");

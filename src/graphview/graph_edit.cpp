@@ -1,5 +1,7 @@
 #include "graphview/graph_edit.h"
 
+#include "app/controls.h"
+
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/number_text.h"
@@ -39,8 +41,6 @@ QLabel* PanelLabel(QWidget* parent, const char* name, const char* text, int left
   }
   return label;
 }
-
-QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 

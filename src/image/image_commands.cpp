@@ -1,6 +1,7 @@
 // The main window's file operations: Load, Save, Save As and Close of the image.
 
 #include "app/application.h"
+#include "app/controls.h"
 #include "app/main_window.h"
 #include "app/shared_state.h"
 #include "app/windows.h"
@@ -24,10 +25,6 @@ namespace {
 
 const QStringList kImageFilters = {"Binary files (*.bin)", "All files (*.*)"};
 
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 void ShowFileError(const QString& text, QMessageBox::StandardButtons buttons) {
   QMessageBox box(QMessageBox::NoIcon, "File Error", text, buttons, Main);
   box.exec();
@@ -46,22 +43,6 @@ std::span<const std::uint8_t> ImageBytes() {
   return std::span<const std::uint8_t>(*RomImage.Bytes)
       .first(static_cast<std::size_t>(std::min<std::int64_t>(
           RomImage.Size, static_cast<std::int64_t>(RomImage.Bytes->size()))));
-}
-
-// Shows a file dialog of the given kind; returns the chosen path, or nothing on cancel.
-std::optional<QString> AskForFile(QWidget* parent, const QString& title,
-                                  QFileDialog::AcceptMode mode, const QString& folder,
-                                  const QString& name, const QString& suffix) {
-  QFileDialog dialog(parent, title, folder);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setAcceptMode(mode);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilters(kImageFilters);
-  dialog.setDefaultSuffix(suffix);
-  if (!name.isEmpty()) dialog.selectFile(name);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().first();
 }
 
 // Shows the box for a failed file operation; true when it succeeded.
@@ -98,8 +79,9 @@ void TMain::ShowImageLoaded(const std::string& path) {
 }
 
 void TMain::LoadClick() {
-  const std::optional<QString> chosen = AskForFile(
-      this, "Pick a binary file...", QFileDialog::AcceptOpen, lastFolder_, "*.bin", "BIN");
+  const std::optional<QString> chosen =
+      AskForFile(this, "Pick a binary file...", QFileDialog::AcceptOpen, lastFolder_, kImageFilters,
+                 "BIN", "*.bin");
   if (!chosen) return;
   lastFolder_ = QFileInfo(*chosen).absolutePath();
   const std::string path = chosen->toStdString();
@@ -136,7 +118,7 @@ void TMain::SaveAsClick() {
       lastFolder_.isEmpty() ? QFileInfo(Text(RomImage.FileName)).absolutePath() : lastFolder_;
   const std::optional<QString> chosen =
       AskForFile(this, "Pick a binary file to save...", QFileDialog::AcceptSave, folder,
-                 lastSaveAsName_, "bin");
+                 kImageFilters, "bin", lastSaveAsName_);
   if (!chosen) return;
   lastFolder_ = QFileInfo(*chosen).absolutePath();
   lastSaveAsName_ = QFileInfo(*chosen).fileName();

@@ -1,10 +1,6 @@
 #include "tables/definition_list_model.h"
 
-namespace {
-
-QString Text(const std::string& text) { return QString::fromStdString(text); }
-
-}  // namespace
+#include "app/controls.h"
 
 TDefinitionListModel::TDefinitionListModel(DefinitionList& list, QObject* parent)
     : QAbstractTableModel(parent), list_(list) {}

@@ -1,5 +1,7 @@
 #include "tables/table_ed.h"
 
+#include "app/controls.h"
+
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/number_text.h"
@@ -40,27 +42,6 @@ constexpr int kSplitterHeight = 12;
 constexpr int kRowHeight = 16;
 constexpr int kBitColumnWidth = 20;
 
-QString Text(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
-
-template <typename Control>
-Control* Place(Control* control, const char* name, int left, int top, int width, int height) {
-  control->setObjectName(name);
-  control->setGeometry(left, top, width, height);
-  return control;
-}
-
-QLabel* PlaceLabel(QWidget* parent, const char* name, const char* caption, int left, int top) {
-  auto* label = new QLabel(caption, parent);
-  label->setObjectName(name);
-  label->adjustSize();
-  label->move(left, top);
-  return label;
-}
-
 QLineEdit* PlaceEdit(QWidget* parent, const char* name, int left, int top, int width) {
   return Place(new QLineEdit(parent), name, left, top, width, 21);
 }
@@ -78,20 +59,6 @@ void ShowBox(QWidget* parent, std::string_view title, const std::string& text,
              QMessageBox::StandardButtons buttons) {
   QMessageBox box(QMessageBox::NoIcon, Text(title), Text(text), buttons, parent);
   box.exec();
-}
-
-std::optional<QString> AskForFile(QWidget* parent, const QString& title,
-                                  QFileDialog::AcceptMode mode, const QString& folder,
-                                  const QStringList& filters, const QString& suffix) {
-  QFileDialog dialog(parent, title, folder);
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  dialog.setOption(QFileDialog::DontConfirmOverwrite);
-  dialog.setAcceptMode(mode);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  dialog.setNameFilters(filters);
-  dialog.setDefaultSuffix(suffix);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().first();
 }
 
 // A definition list's grid: captions as a frozen header row, no fixed column, fixed row

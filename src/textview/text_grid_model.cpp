@@ -1,13 +1,13 @@
 #include "textview/text_grid_model.h"
 
+#include "app/controls.h"
+
 #include "app/number_text.h"
 #include "image/table_entry.h"
 
 #include <algorithm>
 
 namespace {
-
-QString Text(const std::string& text) { return QString::fromStdString(text); }
 
 int GridSide(std::int32_t count) { return std::clamp(count, 0, TTextGridModel::kMaxSide) + 1; }
 
