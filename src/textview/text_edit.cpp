@@ -158,11 +158,12 @@ class TTextGrid : public QTableView {
     const QRect area = event->rect();
     const int rows = model_->rowCount();
     const int columns = model_->columnCount();
+    // An area past the last row or column holds no cell; the background is already there.
+    if (rows < 2 || columns < 2 || rowAt(area.top()) < 0 || columnAt(area.left()) < 0) return;
     const int firstRow = std::max(1, rowAt(area.top()));
     const int lastRow = rowAt(area.bottom()) < 0 ? rows - 1 : rowAt(area.bottom());
     const int firstColumn = std::max(1, columnAt(area.left()));
     const int lastColumn = columnAt(area.right()) < 0 ? columns - 1 : columnAt(area.right());
-    if (rows < 2 || columns < 2) return;
 
     const QFontMetrics metrics = fontMetrics();
     const QColor text = palette().color(QPalette::Text);

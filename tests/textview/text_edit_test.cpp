@@ -282,6 +282,27 @@ TEST_F(TextEditTest, ModelKeepsItsContractAndFollowsTheCursor) {
   EXPECT_EQ(TextEdit->TextGrid->model()->rowCount(), 1);
 }
 
+TEST_F(TextEditTest, TheGridPaintsTheCellsScrolledTo) {
+  Open(0x20000, "0", "256", "256", Main->SixteenBitTable);
+  (*RomImage.Bytes)[0x1FFFE] = 0x12;
+  QTest::mouseClick(TextEdit->Hex, Qt::LeftButton);
+  QAbstractItemModel* model = TextEdit->TextGrid->model();
+  const QModelIndex last = model->index(256, 256);
+  EXPECT_EQ(last.data().toString(), "0x12FF");
+  QApplication::processEvents();  // the view lays itself out after the refresh
+  TextEdit->TextGrid->scrollTo(last);
+  const QRect cell = TextEdit->TextGrid->visualRect(last);
+  ASSERT_TRUE(TextEdit->TextGrid->viewport()->rect().contains(cell));
+  const QImage shown = TextEdit->TextGrid->viewport()->grab().toImage();
+  int inked = 0;  // pixels of the cell's text
+  for (int y = cell.top() + 1; y < cell.bottom() - 1; ++y) {
+    for (int x = cell.left() + 1; x < cell.right() - 1; ++x) {
+      if (qGray(shown.pixel(x, y)) < 128) ++inked;
+    }
+  }
+  EXPECT_GT(inked, 10);
+}
+
 TEST_F(TextEditTest, ClosingTheWindowGoesThroughTheToggle) {
   Open(0x100, "0", "2", "2", Main->EightBitTable);
   TextEdit->close();
