@@ -43,6 +43,14 @@ void TImageCanvas::Polyline(std::span<const POINT> points) {
   }
 }
 
+void TImageCanvas::Segments(std::span<const POINT> ends) {
+  const std::size_t count = ends.size() & ~std::size_t{1};
+  for (std::size_t k = 0; k < count; k += 2) {
+    Line(ends[k].x, ends[k].y, ends[k + 1].x, ends[k + 1].y);
+  }
+  if (count > 0) FPosition = ends[count - 1];
+}
+
 void TImageCanvas::Polygon(std::span<const POINT> points) {
   if (FBits == nullptr || points.empty()) return;
   // Fill: pixels whose centre lies inside by the even-odd rule, scanline by scanline.
@@ -106,6 +114,12 @@ void TImageCanvas::TextOut(int x, int y, std::string_view text) {
 
 void TImageCanvas::FillRect(int x1, int y1, int x2, int y2) {
   if (FBits == nullptr) return;
+  if (x1 <= 0 && y1 <= 0 && x2 >= FWidth && y2 >= FHeight) {
+    FImage->fill(
+        FBrush);  // the whole picture, as when the plot is cleared: the toolkit's fast fill
+    FBits = reinterpret_cast<QRgb*>(FImage->bits());
+    return;
+  }
   for (std::int64_t y = std::max(y1, 0); y < std::min(y2, FHeight); ++y) {
     FillSpan(y, x1, x2, FBrush);
   }

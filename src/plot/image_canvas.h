@@ -26,6 +26,7 @@ class TImageCanvas final : public TPlotCanvas {
   void MoveTo(int x, int y) override;
   void LineTo(int x, int y) override;
   void Polyline(std::span<const POINT> points) override;
+  void Segments(std::span<const POINT> ends) override;
   void Polygon(std::span<const POINT> points) override;
   void Rectangle(int x1, int y1, int x2, int y2) override;
   void TextOut(int x, int y, std::string_view text) override;

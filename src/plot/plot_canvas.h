@@ -5,6 +5,7 @@
 
 #include "plot/plot_types.h"
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -20,6 +21,14 @@ class TPlotCanvas {
   virtual void LineTo(int x, int y) = 0;
   // Connected segments through the points.
   virtual void Polyline(std::span<const POINT> points) = 0;
+  // Separate lines, each from an even-numbered point to the point after it, as MoveTo and
+  // LineTo would draw them; the last point becomes the current position.
+  virtual void Segments(std::span<const POINT> ends) {
+    for (std::size_t k = 0; k + 1 < ends.size(); k += 2) {
+      MoveTo(ends[k].x, ends[k].y);
+      LineTo(ends[k + 1].x, ends[k + 1].y);
+    }
+  }
   // A closed polygon filled with the brush and outlined with the pen.
   virtual void Polygon(std::span<const POINT> points) = 0;
   // Outlined with the pen over x1..x2-1, y1..y2-1, filled inside with the brush.

@@ -490,9 +490,11 @@ void TXYZPlotModel::DrawOnePlot(const T3DPlotListMember& member) {
       break;
     }
     case psGrid:
+      FSegments.clear();
       for (int j = 0; j < member.YCount; ++j) {
-        for (int i = 0; i < member.XCount; ++i) DrawGrid(canvas, member, i, j);
+        for (int i = 0; i < member.XCount; ++i) DrawGrid(member, i, j);
       }
+      canvas.Segments(FSegments);
       break;
     case psSurface:
       DrawSurface(member);
@@ -500,7 +502,7 @@ void TXYZPlotModel::DrawOnePlot(const T3DPlotListMember& member) {
   }
 }
 
-void TXYZPlotModel::DrawGrid(TPlotCanvas& canvas, const T3DPlotListMember& member, int i, int j) {
+void TXYZPlotModel::DrawGrid(const T3DPlotListMember& member, int i, int j) {
   const std::size_t at = static_cast<std::size_t>(member.XCount) * static_cast<std::size_t>(j) +
                          static_cast<std::size_t>(i);
   if (!FPixelValid[at]) return;
@@ -508,13 +510,13 @@ void TXYZPlotModel::DrawGrid(TPlotCanvas& canvas, const T3DPlotListMember& membe
   if (j < member.YCount - 1) {
     const std::size_t next = at + static_cast<std::size_t>(member.XCount);
     if (FPixelValid[next]) {
-      canvas.MoveTo(p.x, p.y);
-      canvas.LineTo(FPixels[next].x, FPixels[next].y);
+      FSegments.push_back(p);
+      FSegments.push_back(FPixels[next]);
     }
   }
   if (i < member.XCount - 1 && FPixelValid[at + 1]) {
-    canvas.MoveTo(p.x, p.y);
-    canvas.LineTo(FPixels[at + 1].x, FPixels[at + 1].y);
+    FSegments.push_back(p);
+    FSegments.push_back(FPixels[at + 1]);
   }
 }
 

@@ -234,7 +234,8 @@ class TXYZPlotModel {
   void DrawOrigin();
   void DrawOnePlot(const T3DPlotListMember& member);
   void ProjectPoints(const T3DPlotListMember& member);
-  void DrawGrid(TPlotCanvas& canvas, const T3DPlotListMember& member, int i, int j);
+  // Adds the grid lines from point (i, j) to its neighbours in the next row and column.
+  void DrawGrid(const T3DPlotListMember& member, int i, int j);
   void DrawPolygon(const T3DPlotListMember& member, int i, int j);
   void DrawMarker(std::size_t k);
   void DrawSurface(const T3DPlotListMember& member);
@@ -301,4 +302,5 @@ class TXYZPlotModel {
   // The pixels of the plot being drawn, reused from plot to plot and redraw to redraw.
   std::vector<POINT> FPixels;
   std::vector<std::uint8_t> FPixelValid;
+  std::vector<POINT> FSegments;  // a grid's lines, drawn in one call
 };

@@ -53,6 +53,21 @@ TEST_F(ImageCanvasTest, LinesCoverBothEndsAndMoveTheCurrentPosition) {
   EXPECT_EQ(image.pixel(9, 9), kRed);
 }
 
+TEST_F(ImageCanvasTest, SegmentsDrawAsMovesAndLinesDo) {
+  const POINT ends[] = {{2, 3}, {7, 3}, {-50, 8}, {50, 8}, {9, 0}, {9, 9}, {1, 1}};
+  canvas.Segments(ends);  // the unpaired last point draws nothing
+  QImage drawn = image.copy();
+  image.fill(kWhite);
+  for (std::size_t k = 0; k + 1 < std::size(ends); k += 2) {
+    canvas.MoveTo(ends[k].x, ends[k].y);
+    canvas.LineTo(ends[k + 1].x, ends[k + 1].y);
+  }
+  EXPECT_EQ(drawn, image);
+  EXPECT_EQ(Count(kRed), 6 + 20 + 10 - 1);
+  canvas.LineTo(9, 5);  // on from the last line's end, over pixels already drawn
+  EXPECT_EQ(Count(kRed), 6 + 20 + 10 - 1);
+}
+
 TEST_F(ImageCanvasTest, LinesAreClippedToTheImageWhereverTheirEndsLie) {
   canvas.MoveTo(-1'000'000'000, 5);
   canvas.LineTo(1'000'000'000, 5);
@@ -96,6 +111,11 @@ TEST_F(ImageCanvasTest, PolygonIsFilledAndOutlined) {
 TEST_F(ImageCanvasTest, FillRectAndTextStayInsideTheImage) {
   canvas.FillRect(-10, -10, 3, 100);
   EXPECT_EQ(Count(kBlue), 3 * 10);
+  canvas.FillRect(-1, 0, 20, 10);  // the whole picture
+  EXPECT_EQ(Count(kBlue), 20 * 10);
+  canvas.MoveTo(0, 0);
+  canvas.LineTo(19, 0);  // the canvas draws on into the filled picture
+  EXPECT_EQ(Count(kRed), 20);
   canvas.SetBrushColor(0xFFFFFF);
   canvas.TextOut(4, 0, "8");
   canvas.TextOut(-400, 900, "outside");
