@@ -78,7 +78,6 @@ TAbout::TAbout() {
   Label1 = TransparentLabel(this, "Label1", QString(), 24, 8);
   QFont title = Label1->font();
   title.setPixelSize(16);
-  title.setBold(true);
   Label1->setFont(title);
   Label1->setFixedSize(360, 20);  // room for any title text set when shown
   Label2 = TransparentLabel(this, "Label2", "Tables of engine control unit images,", 24, 32);

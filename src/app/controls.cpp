@@ -2,12 +2,42 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QStringDecoder>
+
+#include <algorithm>
 
 QString Text(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 std::string Text(const QLineEdit* edit) { return edit->text().toStdString(); }
+
+namespace {
+
+bool IsUtf8(std::string_view bytes) {
+  QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  [[maybe_unused]] const QString decoded =
+      decoder.decode(QByteArrayView(bytes.data(), std::ssize(bytes)));
+  return !decoder.hasError();
+}
+
+}  // namespace
+
+QString FieldText(std::string_view bytes) {
+  const auto size = static_cast<qsizetype>(bytes.size());
+  return IsUtf8(bytes) ? QString::fromUtf8(bytes.data(), size)
+                       : QString::fromLatin1(bytes.data(), size);
+}
+
+std::string FieldBytes(const QString& text, const std::string& previous) {
+  if (text == FieldText(previous)) return previous;
+  if (!IsUtf8(previous)) {
+    const bool singleByte =
+        std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
+    if (singleByte) return text.toLatin1().toStdString();
+  }
+  return text.toStdString();
+}
 
 QLabel* PlaceLabel(QWidget* parent, const char* name, const char* caption, int left, int top) {
   auto* label = new QLabel(caption, parent);

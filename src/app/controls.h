@@ -20,6 +20,14 @@ class QWidget;
 // An edit box's text as UTF-8.
 [[nodiscard]] std::string Text(const QLineEdit* edit);
 
+// A definition field's bytes as shown: UTF-8 when they are valid UTF-8, otherwise one
+// character per byte (files from Windows tools hold single-byte texts such as "\xB0C").
+[[nodiscard]] QString FieldText(std::string_view bytes);
+// The bytes to store for a field shown as `previous` and now showing `text`: the previous
+// bytes when the text is unchanged, so a field nobody edited keeps every byte; an edited
+// single-byte field stays single-byte where its characters allow; otherwise UTF-8.
+[[nodiscard]] std::string FieldBytes(const QString& text, const std::string& previous);
+
 // Names a control and puts it at its place in its parent.
 template <typename Control>
 Control* Place(Control* control, const char* name, int left, int top, int width, int height) {

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -15,18 +16,55 @@ struct Decimal {
   int exponent = 0;
 };
 
+// Whether `magnitude` is exactly the decimal `text` (as printed by "%e").
+bool IsExactly(double magnitude, const char* text) {
+  if (std::strtod(text, nullptr) != magnitude) return false;
+  // Printed in full, the double's expansion stops where the text does.
+  char full[1100];
+  std::snprintf(full, sizeof full, "%.*e", 800, magnitude);
+  const char* a = text;
+  const char* b = full;
+  for (; *a != 'e'; ++a, ++b) {
+    if (*a != *b) return false;
+  }
+  for (; *b != 'e'; ++b) {
+    if (*b != '0') return false;
+  }
+  return true;
+}
+
 Decimal RoundToSignificant(double value, int precision) {
   Decimal result;
   result.negative = std::signbit(value) && value != 0.0;
   if (value == 0.0) return result;
+  const double magnitude = std::fabs(value);
   char text[64];
-  std::snprintf(text, sizeof text, "%.*e", precision - 1, std::fabs(value));
+  // One digit more first: a value that ends exactly in a 5 there is a tie, which is rounded
+  // away from zero (printf would round it to the even digit).
+  std::snprintf(text, sizeof text, "%.*e", precision, magnitude);
+  const char* e = std::strchr(text, 'e');
+  const bool tie = e[-1] == '5' && IsExactly(magnitude, text);
+  if (!tie) std::snprintf(text, sizeof text, "%.*e", precision - 1, magnitude);
   // text is "d.ddddde+XX" (or "de+XX" when precision is 1).
   const char* p = text;
   for (; *p != 'e'; ++p) {
     if (*p != '.') result.digits.push_back(*p);
   }
   result.exponent = std::atoi(p + 1) + 1;
+  if (tie) {
+    result.digits.pop_back();  // the 5
+    int k = static_cast<int>(result.digits.size()) - 1;
+    for (; k >= 0 && result.digits[static_cast<std::size_t>(k)] == '9'; --k) {
+      result.digits[static_cast<std::size_t>(k)] = '0';
+    }
+    if (k >= 0) {
+      ++result.digits[static_cast<std::size_t>(k)];
+    } else {
+      result.digits.insert(result.digits.begin(), '1');  // 9.995 -> 10.00
+      result.digits.pop_back();
+      ++result.exponent;
+    }
+  }
   while (!result.digits.empty() && result.digits.back() == '0') result.digits.pop_back();
   return result;
 }

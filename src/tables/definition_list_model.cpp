@@ -59,7 +59,7 @@ int TDefinitionListModel::columnCount(const QModelIndex& parent) const {
 QVariant TDefinitionListModel::data(const QModelIndex& index, int role) const {
   if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
-  return Text(list_.Cell(index.row(), index.column()));
+  return FieldText(list_.Cell(index.row(), index.column()));
 }
 
 bool TDefinitionListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
@@ -68,7 +68,8 @@ bool TDefinitionListModel::setData(const QModelIndex& index, const QVariant& val
       index.row() == 0) {
     return false;
   }
-  SetField(index.row(), index.column(), value.toString().toStdString());
+  SetField(index.row(), index.column(),
+           FieldBytes(value.toString(), list_.Cell(index.row(), index.column())));
   return true;
 }
 

@@ -67,7 +67,8 @@ std::pair<ListKind, std::vector<std::string>> DefinitionFromEcuLine(const EcuLin
     return {ListKind::BitWise, {name, HexText(line.Address, 4), DecimalText(line.EntrySize)}};
   }
   if (line.DivideFlag != 0.0f && line.Scale == 0.0f) throw EcuDivideByZero();
-  const float scale = line.DivideFlag == 0.0f ? line.Scale : 1.0f / line.Scale;
+  // The file's values are held as floats; the divisor's reciprocal is taken in double.
+  const double scale = line.DivideFlag == 0.0f ? line.Scale : 1.0 / line.Scale;
   return {ListKind::Ordinary,
           {name, HexText(line.Address, 4), DecimalText(line.Columns), DecimalText(line.Rows),
            DecimalText(line.EntrySize), x_axis, "1", "0", y_axis, "1", "0", "", FloatText(scale),

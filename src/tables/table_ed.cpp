@@ -376,7 +376,7 @@ void TTableEd::ExportEcuFile(const std::string& path) {
 void TTableEd::TableList1Click() {
   const DefinitionList& list = Lists.Ordinary;
   const int row = list.CurrentRow();
-  const auto field = [&](int column) { return Text(list.Field(row, column)); };
+  const auto field = [&](int column) { return FieldText(list.Field(row, column)); };
   // Until the whole row is shown the panel holds no one definition's texts.
   panelHoldsCurrentRow_ = false;
   Lists.SelectedList = ListKind::Ordinary;
@@ -451,13 +451,13 @@ void TTableEd::TableList2Click() {
   const DefinitionList& list = Lists.BitWise;
   const int row = list.CurrentRow();
   Lists.SelectedList = ListKind::BitWise;
-  TableName->setText(Text(list.Field(row, BitWiseDefinition::TableName)));
-  TableAddress->setText(Text(list.Field(row, BitWiseDefinition::TableAddr)));
+  TableName->setText(FieldText(list.Field(row, BitWiseDefinition::TableName)));
+  TableAddress->setText(FieldText(list.Field(row, BitWiseDefinition::TableAddr)));
   BitWiseTable->setChecked(true);
   BitWiseTableClick();
   for (int bit = 0; bit < BitWiseDefinition::BitCount; ++bit) {
     bitNamesModel_->setData(bitNamesModel_->index(bit + 1, 1),
-                            Text(list.Field(row, BitWiseDefinition::BitColumn(bit))));
+                            FieldText(list.Field(row, BitWiseDefinition::BitColumn(bit))));
   }
 }
 
@@ -487,7 +487,7 @@ void TTableEd::StorePanel() {
   const int row = list.CurrentRow();
   Lists.SelectedList = ListKind::Ordinary;
   const auto store = [&](int column, const QLineEdit* edit) {
-    list.SetField(row, column, Text(edit));
+    list.SetField(row, column, FieldBytes(edit->text(), list.Field(row, column)));
   };
   store(TableDefinition::TableName, TableName);
   store(TableDefinition::TableAddr, TableAddress);

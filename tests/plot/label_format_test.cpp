@@ -15,16 +15,33 @@ struct Row {
 
 TEST(FloatToStrF, GeneralFormat) {
   const Row rows[] = {
-      {255, sffGeneral, 4, "255"},         {12.34567, sffGeneral, 4, "12.35"},
-      {0.5, sffGeneral, 4, "0.5"},         {0.0001, sffGeneral, 4, "0.0001"},
-      {65535, sffGeneral, 4, "6.554E4"},   {0.00005, sffGeneral, 4, "5E-5"},
-      {100, sffGeneral, 4, "100"},         {1000, sffGeneral, 4, "1000"},
-      {10000, sffGeneral, 4, "1E4"},       {0, sffGeneral, 4, "0"},
-      {-40, sffGeneral, 4, "-40"},         {-0.25, sffGeneral, 4, "-0.25"},
-      {9.99996, sffGeneral, 4, "10"},      {123456789, sffGeneral, 18, "123456789"},
+      {255, sffGeneral, 4, "255"},
+      {12.34567, sffGeneral, 4, "12.35"},
+      {0.5, sffGeneral, 4, "0.5"},
+      {0.0001, sffGeneral, 4, "0.0001"},
+      {65535, sffGeneral, 4, "6.554E4"},
+      {0.00005, sffGeneral, 4, "5E-5"},
+      {100, sffGeneral, 4, "100"},
+      {1000, sffGeneral, 4, "1000"},
+      {10000, sffGeneral, 4, "1E4"},
+      {0, sffGeneral, 4, "0"},
+      {-40, sffGeneral, 4, "-40"},
+      {-0.25, sffGeneral, 4, "-0.25"},
+      {9.99996, sffGeneral, 4, "10"},
+      {123456789, sffGeneral, 18, "123456789"},
       {1.0 / 3, sffGeneral, 0, "0.33"},  // precision below 2 acts as 2
-      {1.0 / 3, sffGeneral, 1, "0.33"},    {-1.5e-20, sffGeneral, 4, "-1.5E-20"},
+      {1.0 / 3, sffGeneral, 1, "0.33"},
+      {-1.5e-20, sffGeneral, 4, "-1.5E-20"},
       {2.5e300, sffGeneral, 4, "2.5E300"},
+      // Exact ties round away from zero; values just off a tie round to the nearer side.
+      {12345, sffGeneral, 4, "1.235E4"},
+      {65525, sffGeneral, 4, "6.553E4"},
+      {0.125, sffGeneral, 2, "0.13"},
+      {-0.125, sffGeneral, 2, "-0.13"},
+      {9995, sffGeneral, 3, "1E4"},
+      {0.15, sffGeneral, 1, "0.15"},
+      {2.675, sffGeneral, 3, "2.67"},
+      {1.0000000000000002, sffGeneral, 2, "1"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(FloatToStrF(row.value, row.format, row.precision, row.precision), row.expected)

@@ -144,7 +144,8 @@ TEST_F(EcuFileTest, LineMapping) {
     const char* scale;
   } cases[] = {{"{3f0,8,4,2,0,1.5,0,0.1,N,Y axis,-,X axis,-}", "0.100000001490116"},
                {"{3f0,8,4,2,0,1.5,1,0.5,N,Y axis,-,X axis,-}", "2"},
-               {"{3f0,8,4,2,0,1.5,-2,3,N,Y axis,-,X axis,-}", "0.333333343267441"},
+               {"{3f0,8,4,2,0,1.5,-2,3,N,Y axis,-,X axis,-}", "0.333333333333333"},
+               {"{3f0,8,4,2,0,1.5,1,0.1,N,Y axis,-,X axis,-}", "9.99999985098839"},
                {"{3f0,8,4,2,0,1.5,0,0,N,Y axis,-,X axis,-}", "0"}};
   for (const auto& c : cases) {
     Read(std::string("{0,0,0,0,1}\n") + c.line + "\n");

@@ -450,6 +450,37 @@ TEST_F(TableEdTest, KeyPressesStoreThePanelAsItWasBeforeTheKey) {
   EXPECT_EQ(TableEd->Lists.SelectedList, ListKind::Ordinary);
 }
 
+TEST_F(TableEdTest, SingleByteTextsFromOutsideFilesKeepTheirBytes) {
+  // Names written by a Windows tool: "\xB0" is a degree sign, "\xB5" a micro sign.
+  ShowEditor();
+  const std::string path = WriteEcu("outside.ecu",
+                                    "{0,0,0,0,1}\r\n{ 3f0,16,12, 1,0,0,0,1,Temp \xB0"
+                                    "C,Load,-,Time \xB5s,-}\r\n");
+  AnsweringBoxes([&] { TableEd->ReadEcuFile(path); });
+  EXPECT_EQ(Cell(TableEd->TableList1, 1, 0), QString::fromUtf8("Temp \u00B0C"));
+  EXPECT_EQ(TableEd->XLabelName->text(), QString::fromUtf8("Time \u00B5s"));
+
+  // Storing the panel keeps the bytes of every field nobody edited ...
+  TableEd->TableName->setFocus();
+  QTest::keyClick(TableEd->TableName, Qt::Key_Return);
+  EXPECT_EQ(TableEd->Lists.Ordinary.Field(1, 0),
+            "Temp \xB0"
+            "C");
+  EXPECT_EQ(TableEd->Lists.Ordinary.Field(1, 5), "Time \xB5s");
+  // ... and an edited field stays single-byte.
+  QTest::keyClick(TableEd->TableName, Qt::Key_End);
+  QTest::keyClick(TableEd->TableName, '!');
+  QTest::keyClick(TableEd->TableName, Qt::Key_Return);
+  EXPECT_EQ(TableEd->Lists.Ordinary.Field(1, 0),
+            "Temp \xB0"
+            "C!");
+  // Typed in the list, a character beyond one byte makes the field UTF-8.
+  TypeIntoCell(TableEd->TableList1, 1, 5, QString::fromUtf8("Time \u03BCs"));
+  EXPECT_EQ(TableEd->Lists.Ordinary.Field(1, 5), "Time \xCE\xBCs");
+  TypeIntoCell(TableEd->TableList1, 1, 8, "Load");  // unchanged
+  EXPECT_EQ(TableEd->Lists.Ordinary.Field(1, 8), "Load");
+}
+
 TEST_F(TableEdTest, AWidthClickStoresTheEntrySize) {
   ShowEditor();
   const int row = AddOrdinary(kFuelMap);
