@@ -124,6 +124,9 @@ std::string BackupPath(const std::string& path) {
 
 bool MoveToBackup(const std::string& path) {
   if (!IsExistingFile(path)) return false;
+  // A file another program holds stays where it is; the write that follows then fails on it.
+  const FileHandle held = OpenLocked(path, O_RDONLY);
+  if (!held.IsOpen()) return false;
   const std::string backup = BackupPath(path);
   // rename() would silently replace an old backup; this refuses when the name is taken.
   if (::renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, backup.c_str(), RENAME_NOREPLACE) == 0) {

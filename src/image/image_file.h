@@ -42,7 +42,8 @@ enum class WriteMode {
 [[nodiscard]] std::string BackupPath(const std::string& path);
 
 // Moves an existing file at `path` aside to its backup name, unless a file of that name
-// already exists (the old backup is never replaced). Returns whether the file was moved.
+// already exists (the old backup is never replaced) or another program holds the file
+// locked. Returns whether the file was moved.
 bool MoveToBackup(const std::string& path);
 
 // The table-definition file that may lie beside an image: same folder and base name,

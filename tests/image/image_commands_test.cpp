@@ -293,6 +293,19 @@ TEST_F(ImageCommandsTest, ASaveAsThatCannotBeWrittenIsReportedAndKeepsTheName) {
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[1].text, "Couldn't open file!");
   EXPECT_EQ(RomImage.FileName, path);
+
+  // A file another program holds is neither moved aside nor replaced.
+  const std::string held = folder_ / "held.bin";
+  WriteFile(held, {5, 6});
+  const int fd = ::open(held.c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0);
+  seen = ModalScript().ChooseFile(Q(held)).Run(ClickSaveAs);
+  ::close(fd);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].text, "Couldn't open file!");
+  EXPECT_EQ(ReadFile(held), (std::vector<std::uint8_t>{5, 6}));
+  EXPECT_FALSE(std::filesystem::exists(folder_ / "held.BAK"));
+  EXPECT_EQ(RomImage.FileName, path);
 }
 
 TEST_F(ImageCommandsTest, CloseHidesTheViewsAndDisablesTheFileControls) {

@@ -132,6 +132,14 @@ TEST(MoveToBackupTest, NeverReplacesAnOldBackup) {
   EXPECT_EQ(ReadFile(folder / "car.bin"), (std::vector<std::uint8_t>{1, 2}));
   EXPECT_EQ(ReadFile(folder / "car.BAK"), (std::vector<std::uint8_t>{7}));
   EXPECT_FALSE(MoveToBackup(folder / "missing.bin"));
+  {
+    WriteFile(folder / "held.bin", {3});
+    const ForeignLock lock(folder / "held.bin");
+    ASSERT_TRUE(lock.locked());
+    EXPECT_FALSE(MoveToBackup(folder / "held.bin"));
+    EXPECT_FALSE(std::filesystem::exists(folder / "held.BAK"));
+  }
+  EXPECT_TRUE(MoveToBackup(folder / "held.bin"));      // once let go
   EXPECT_FALSE(MoveToBackup(folder.path().string()));  // a folder is not a file
 }
 
