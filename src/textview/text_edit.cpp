@@ -327,7 +327,9 @@ void TTextEdit::ViewAsHexClick() { FillGrid(); }
 void TTextEdit::FormResize() {
   Panel2->setGeometry(0, 0, width(), kPanel2Height);
   Panel1->setGeometry(0, kPanel2Height, width(), std::max(0, height() - kPanel2Height));
-  TextGrid->setGeometry(Panel1->rect());
+  // The grid is 26 pixels narrower and 83 pixels lower than the window, within Panel1.
+  TextGrid->setGeometry(0, 0, std::clamp(width() - 26, 0, Panel1->width()),
+                        std::clamp(height() - 83, 0, Panel1->height()));
   const int frame = TextGrid->frameWidth();
   corner_->setGeometry(frame, frame, kHeaderColumnWidth, kRowHeight + 1);
 }

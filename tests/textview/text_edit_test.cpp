@@ -62,7 +62,10 @@ TEST_F(TextEditTest, WindowHasItsModeStripAndGrid) {
   EXPECT_EQ(TextEdit->Panel2->height(), 33);
   Open(0x100, "0", "2", "2", Main->EightBitTable);
   TextEdit->resize(700, 500);
-  EXPECT_EQ(TextEdit->TextGrid->size(), QSize(700, 467));  // fills the window below the strip
+  EXPECT_EQ(TextEdit->TextGrid->geometry(), QRect(0, 0, 700 - 26, 500 - 83));
+  EXPECT_EQ(TextEdit->Panel1->geometry(), QRect(0, 33, 700, 500 - 33));
+  TextEdit->resize(20, 60);
+  EXPECT_EQ(TextEdit->TextGrid->size(), QSize(0, 0));
 }
 
 TEST_F(TextEditTest, HeadersShowOffsetsAndRowAddresses) {
