@@ -104,6 +104,7 @@ class TXYZPlot : public QWidget, public TXYZPlotModel {
     FBufferFresh = false;
     FPictureDeferred = true;
   }
+  void PictureOutdated() override { FBufferFresh = false; }
 
   void paintEvent(QPaintEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;

@@ -203,13 +203,19 @@ class TXYZPlotModel {
   // off until it is next painted; PictureDeferred then marks the buffer as out of date.
   [[nodiscard]] virtual bool DrawsAtOnce() const { return true; }
   virtual void PictureDeferred() {}
+  // A change that did not redraw (AutoRedraw off): the buffer no longer shows the state.
+  virtual void PictureOutdated() {}
   // One picture into the buffer, without the copy onto the screen.
   void DrawPicture();
   void SetRotationCenter(const TXYZPoint& center) { FRotationCenter = center; }
 
  private:
   void RedrawIfAuto() {
-    if (FAutoRedraw) Redraw();
+    if (FAutoRedraw) {
+      Redraw();
+    } else {
+      PictureOutdated();
+    }
   }
   void StoreAngles(double phi, double theta, double psi);
   void CenterRotation();

@@ -152,6 +152,14 @@ TEST_F(XYZPlotWidget, RedrawPaintsTheDataIntoTheBufferAndThePaintShowsIt) {
 
   plot->SetColor(0xFFFFFF);
   EXPECT_EQ(plot->Buffer().pixel(0, plot->height() - 1), 0xFFFFFFFFu);
+
+  // With AutoRedraw off a change waits, but the next paint draws it.
+  plot->SetAutoRedraw(false);
+  plot->SetPhi(1.0);
+  const QImage before = plot->Buffer().copy();
+  const QImage painted = plot->grab().toImage().convertToFormat(QImage::Format_RGB32);
+  EXPECT_NE(painted, before);
+  EXPECT_EQ(painted, plot->Buffer());
 }
 
 TEST_F(XYZPlotWidget, LeftDragAcrossTheWidthTurnsPhiAndPsi) {
