@@ -30,13 +30,11 @@ QString FieldText(std::string_view bytes) {
 }
 
 std::string FieldBytes(const QString& text, const std::string& previous) {
-  if (text == FieldText(previous)) return previous;
-  if (!IsUtf8(previous)) {
-    const bool singleByte =
-        std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
-    if (singleByte) return text.toLatin1().toStdString();
-  }
-  return text.toStdString();
+  if (IsUtf8(previous)) return text == Text(previous) ? previous : text.toStdString();
+  if (text == QString::fromLatin1(previous.data(), std::ssize(previous))) return previous;
+  const bool singleByte =
+      std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() <= 0xFF; });
+  return singleByte ? text.toLatin1().toStdString() : text.toStdString();
 }
 
 QLabel* PlaceLabel(QWidget* parent, const char* name, const char* caption, int left, int top) {

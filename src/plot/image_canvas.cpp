@@ -114,9 +114,9 @@ void TImageCanvas::TextOut(int x, int y, std::string_view text) {
 
 void TImageCanvas::FillRect(int x1, int y1, int x2, int y2) {
   if (FBits == nullptr) return;
+  // The whole picture, as when the plot is cleared: the toolkit's fast fill.
   if (x1 <= 0 && y1 <= 0 && x2 >= FWidth && y2 >= FHeight) {
-    FImage->fill(
-        FBrush);  // the whole picture, as when the plot is cleared: the toolkit's fast fill
+    FImage->fill(FBrush);
     FBits = reinterpret_cast<QRgb*>(FImage->bits());
     return;
   }

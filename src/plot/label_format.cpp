@@ -44,27 +44,15 @@ Decimal RoundToSignificant(double value, int precision) {
   std::snprintf(text, sizeof text, "%.*e", precision, magnitude);
   const char* e = std::strchr(text, 'e');
   const bool tie = e[-1] == '5' && IsExactly(magnitude, text);
-  if (!tie) std::snprintf(text, sizeof text, "%.*e", precision - 1, magnitude);
+  // Just above a tie, printf's correct rounding goes up.
+  std::snprintf(text, sizeof text, "%.*e", precision - 1,
+                tie ? std::nextafter(magnitude, HUGE_VAL) : magnitude);
   // text is "d.ddddde+XX" (or "de+XX" when precision is 1).
   const char* p = text;
   for (; *p != 'e'; ++p) {
     if (*p != '.') result.digits.push_back(*p);
   }
   result.exponent = std::atoi(p + 1) + 1;
-  if (tie) {
-    result.digits.pop_back();  // the 5
-    int k = static_cast<int>(result.digits.size()) - 1;
-    for (; k >= 0 && result.digits[static_cast<std::size_t>(k)] == '9'; --k) {
-      result.digits[static_cast<std::size_t>(k)] = '0';
-    }
-    if (k >= 0) {
-      ++result.digits[static_cast<std::size_t>(k)];
-    } else {
-      result.digits.insert(result.digits.begin(), '1');  // 9.995 -> 10.00
-      result.digits.pop_back();
-      ++result.exponent;
-    }
-  }
   while (!result.digits.empty() && result.digits.back() == '0') result.digits.pop_back();
   return result;
 }
