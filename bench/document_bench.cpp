@@ -11,6 +11,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -61,6 +62,22 @@ void BM_PasteText(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_PasteText)->Unit(benchmark::kMillisecond);
+
+void BM_PasteParse(benchmark::State& state) {
+  const std::string text = BlockText(1);
+  for (auto _ : state) benchmark::DoNotOptimize(ParsePasteText(text).lines.size());
+}
+BENCHMARK(BM_PasteParse)->Unit(benchmark::kMillisecond);
+
+void BM_PastePlan(benchmark::State& state) {
+  const TRomImage image = MakeImage();
+  const TTableCursor table = MakeTable();
+  const TPasteBlock block = ParsePasteText(BlockText(1));
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(PlanPaste(block, image, table, kWidth, 0, 0).edit.ByteCount());
+  }
+}
+BENCHMARK(BM_PastePlan)->Unit(benchmark::kMillisecond);
 
 void BM_PasteApply(benchmark::State& state) {
   TRomImage image = MakeImage();
@@ -132,6 +149,29 @@ void BM_ChangedQuery(benchmark::State& state) {
   state.counters["baseline_bytes"] = static_cast<double>(document.BaselineSize());
 }
 BENCHMARK(BM_ChangedQuery)->Unit(benchmark::kMillisecond);
+
+// The same marks a row at a time, as a paint asks for its visible rows.
+void BM_RowChanges(benchmark::State& state) {
+  TRomImage image = MakeImage();
+  const TTableCursor table = MakeTable();
+  TImageDocument document(image);
+  for (std::int32_t r = 0; r < kSide; ++r) {
+    for (std::int32_t c = r % 2; c < kSide; c += 2) {
+      (void)StepEntry(document, table, r, c, 1, kWidth);
+    }
+  }
+  (void)PasteTableText(document, table, kWidth, BlockText(3), 0, 0);
+  for (auto _ : state) {
+    int changed = 0;
+    for (std::int32_t r = 0; r < kSide; ++r) {
+      bool row[kSide];
+      RowChanges(document, table, r, 0, kWidth, row);
+      changed += static_cast<int>(std::count(std::begin(row), std::end(row), true));
+    }
+    benchmark::DoNotOptimize(changed);
+  }
+}
+BENCHMARK(BM_RowChanges)->Unit(benchmark::kMillisecond);
 
 // Baseline for the query: reading every entry, as painting its text does.
 void BM_ReadEntries(benchmark::State& state) {

@@ -2,6 +2,9 @@
 
 #include "image/table_entry.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <span>
 
 std::array<std::uint8_t, 4> EntryBytes(std::uint32_t value, int width) {
@@ -15,8 +18,14 @@ std::array<std::uint8_t, 4> EntryBytes(std::uint32_t value, int width) {
 
 std::optional<TByteRange> EntryRange(const TRomImage& image, const TTableCursor& cursor,
                                      std::int32_t row, std::int32_t column, int width) {
-  if (!EntryInsideImage(image, cursor, row, column, width)) return std::nullopt;
-  return TByteRange{*EntryPosition(cursor, row, column, width), width};
+  // EntryInsideImage's test, with the position worked out once: a paste asks for every cell.
+  if (width != 1 && width != 2 && width != 4) return std::nullopt;
+  if (image.Size <= 0 || !image.Bytes) return std::nullopt;
+  const std::optional<std::int64_t> position = EntryPosition(cursor, row, column, width);
+  const auto size =
+      std::min<std::int64_t>(image.Size, static_cast<std::int64_t>(image.Bytes->size()));
+  if (!position || *position < 0 || *position > size - width) return std::nullopt;
+  return TByteRange{*position, width};
 }
 
 bool AddEntryWrite(TImageEdit& edit, const TRomImage& image, const TTableCursor& cursor,
@@ -47,4 +56,23 @@ bool EntryChanged(const TImageDocument& document, const TTableCursor& cursor, st
                   std::int32_t column, int width) {
   const std::optional<TByteRange> range = EntryRange(document.Image(), cursor, row, column, width);
   return range && document.Differs(*range);
+}
+
+void RowChanges(const TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
+                std::int32_t firstColumn, int width, std::span<bool> marks) {
+  const std::optional<std::int64_t> first = EntryPosition(cursor, row, firstColumn, width);
+  if (!first || (width != 1 && width != 2 && width != 4)) {
+    std::fill(marks.begin(), marks.end(), false);
+    return;
+  }
+  document.MarkDiffering(*first, width, marks);
+  // An entry straddling the image's end is not inside it: it is never marked.
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    const auto column = static_cast<std::int64_t>(firstColumn) + static_cast<std::int64_t>(i);
+    if (marks[i] && (column > std::numeric_limits<std::int32_t>::max() ||
+                     !EntryInsideImage(document.Image(), cursor, row,
+                                       static_cast<std::int32_t>(column), width))) {
+      marks[i] = false;
+    }
+  }
 }

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <optional>
+#include <span>
 
 // The bytes of the low 8 × width bits of `value`, most significant first (`width` of them).
 [[nodiscard]] std::array<std::uint8_t, 4> EntryBytes(std::uint32_t value, int width);
@@ -38,3 +39,8 @@ bool AddEntryWrite(TImageEdit& edit, const TRomImage& image, const TTableCursor&
 // True when the entry's bytes differ from the baseline: the changed-cell mark.
 [[nodiscard]] bool EntryChanged(const TImageDocument& document, const TTableCursor& cursor,
                                 std::int32_t row, std::int32_t column, int width);
+
+// The marks of entries (row, firstColumn) … (row, firstColumn + marks.size() − 1) at once,
+// as EntryChanged gives them one by one: what a paint asks for each visible row.
+void RowChanges(const TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
+                std::int32_t firstColumn, int width, std::span<bool> marks);

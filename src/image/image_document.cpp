@@ -66,6 +66,9 @@ TEditOutcome TImageDocument::Apply(const TImageEdit& edit) {
   const std::span<std::uint8_t> image = WritableBytes();
   Step step;
   std::vector<Original> originals;
+  originals.reserve(edit.bytes_.size());
+  step.oldBytes.reserve(edit.bytes_.size());
+  step.newBytes.reserve(edit.bytes_.size());
   TByteRange changed;
   // Run by run, so a byte written twice in one edit records what the first write replaced.
   for (const TImageEdit::Run& run : edit.runs_) {
@@ -104,6 +107,7 @@ TByteRange TImageDocument::Put(const Step& step, bool undo) {
   const std::span<std::uint8_t> image = WritableBytes();
   const std::vector<std::uint8_t>& bytes = undo ? step.oldBytes : step.newBytes;
   std::vector<Original> originals;
+  originals.reserve(bytes.size());
   TByteRange changed;
   const auto put = [&](const TImageEdit::Run& run) {
     const auto target = image.subspan(static_cast<std::size_t>(run.position), run.length);
@@ -147,17 +151,24 @@ void TImageDocument::KeepBaseline(std::vector<Original> originals) {
   if (!std::is_sorted(originals.begin(), originals.end(), byPosition)) {
     std::stable_sort(originals.begin(), originals.end(), byPosition);
   }
-  originals.erase(
-      std::unique(originals.begin(), originals.end(),
-                  [](const Original& a, const Original& b) { return a.first == b.first; }),
-      originals.end());
+  // Keep only positions new to the baseline, once each; both lists are sorted.
+  std::size_t fresh = 0;
+  std::size_t known = 0;
+  for (std::size_t i = 0; i < originals.size(); ++i) {
+    const std::int64_t position = originals[i].first;
+    if (fresh > 0 && originals[fresh - 1].first == position) continue;
+    while (known < baselinePositions_.size() && baselinePositions_[known] < position) ++known;
+    if (known < baselinePositions_.size() && baselinePositions_[known] == position) continue;
+    originals[fresh++] = originals[i];
+  }
+  originals.resize(fresh);
+  if (originals.empty()) return;
 
   // A few bytes (an entry typed in) go straight in; a block is merged in one pass.
   if (originals.size() <= 16) {
     for (const auto& [position, byte] : originals) {
       const auto at =
           std::lower_bound(baselinePositions_.begin(), baselinePositions_.end(), position);
-      if (at != baselinePositions_.end() && *at == position) continue;
       const auto index = at - baselinePositions_.begin();
       baselinePositions_.insert(at, position);
       baselineBytes_.insert(baselineBytes_.begin() + index, byte);
@@ -175,7 +186,6 @@ void TImageDocument::KeepBaseline(std::vector<Original> originals) {
       bytes.push_back(baselineBytes_[kept]);
       ++kept;
     }
-    if (kept < baselinePositions_.size() && baselinePositions_[kept] == position) continue;
     positions.push_back(position);
     bytes.push_back(byte);
   }
@@ -203,6 +213,28 @@ bool TImageDocument::Differs(TByteRange range) const {
     if (image[static_cast<std::size_t>(*at)] != baselineBytes_[index]) return true;
   }
   return false;
+}
+
+void TImageDocument::MarkDiffering(std::int64_t first, int unit, std::span<bool> marks) const {
+  std::fill(marks.begin(), marks.end(), false);
+  if (unit <= 0 || marks.empty() || baselinePositions_.empty()) return;
+  const std::span<const std::uint8_t> image = Bytes();
+  std::int64_t length = 0;
+  std::int64_t end = 0;
+  if (__builtin_mul_overflow(static_cast<std::int64_t>(marks.size()), std::int64_t{unit},
+                             &length) ||
+      __builtin_add_overflow(first, length, &end)) {
+    end = std::numeric_limits<std::int64_t>::max();
+  }
+  end = std::min(end, static_cast<std::int64_t>(image.size()));
+  auto at = std::lower_bound(baselinePositions_.begin(), baselinePositions_.end(),
+                             std::max<std::int64_t>(first, 0));
+  for (; at != baselinePositions_.end() && *at < end; ++at) {
+    const auto index = static_cast<std::size_t>(at - baselinePositions_.begin());
+    if (image[static_cast<std::size_t>(*at)] != baselineBytes_[index]) {
+      marks[static_cast<std::size_t>((*at - first) / unit)] = true;
+    }
+  }
 }
 
 bool TImageDocument::Modified() const {

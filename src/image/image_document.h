@@ -34,6 +34,8 @@ class TImageEdit {
  public:
   // Adds a write of `bytes` at `position`. Positions are checked when the edit is applied.
   void Add(std::int64_t position, std::span<const std::uint8_t> bytes);
+  // Room for `bytes` bytes of writes, so a large edit grows its buffer once.
+  void Reserve(std::size_t bytes) { bytes_.reserve(bytes); }
 
   [[nodiscard]] bool Empty() const { return runs_.empty(); }
   // Bytes written in all; a byte written twice counts twice.
@@ -102,6 +104,10 @@ class TImageDocument {
   // True when any byte of `range` inside the image differs from the baseline. Bytes of the
   // range outside the image never count. Cheap: a binary search over the changed positions.
   [[nodiscard]] bool Differs(TByteRange range) const;
+  // For a row of equally wide items from `first` (`unit` bytes each, one per mark): sets each
+  // mark to whether any byte of its item inside the image differs from the baseline. One
+  // binary search for the whole row.
+  void MarkDiffering(std::int64_t first, int unit, std::span<bool> marks) const;
   // True when any byte of the image differs from the baseline.
   [[nodiscard]] bool Modified() const;
 

@@ -8,9 +8,10 @@
 
 namespace {
 
-TPasteCell ParseField(std::string_view field) {
+TPasteCell ParseField(std::string_view field, std::size_t offset) {
   TPasteCell cell;
-  cell.text = std::string(field);
+  cell.offset = offset;
+  cell.length = field.size();
   if (field.empty()) return cell;
   try {
     cell.value = static_cast<std::uint32_t>(ParseInteger(field));
@@ -60,20 +61,27 @@ std::size_t TPasteBlock::Columns() const {
 
 TPasteBlock ParsePasteText(std::string_view text) {
   TPasteBlock block;
-  while (!text.empty()) {
-    const std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  block.source = std::string(text);
+  const std::string_view source = block.source;
+  std::size_t start = 0;
+  while (start < source.size()) {
+    std::size_t end = source.find('\n', start);
+    if (end == std::string_view::npos) end = source.size();
+    std::size_t lineEnd = end;
+    if (lineEnd > start && source[lineEnd - 1] == '\r') --lineEnd;
 
     std::vector<TPasteCell>& cells = block.lines.emplace_back();
-    for (;;) {
-      const std::size_t tab = line.find('\t');
-      cells.push_back(ParseField(line.substr(0, tab)));
+    if (block.lines.size() > 1) cells.reserve(block.lines.end()[-2].size());
+    for (std::size_t field = start;;) {
+      // Searched within the line only, so a text without tabs is read in one pass.
+      std::size_t tab = source.substr(field, lineEnd - field).find('\t');
+      tab = tab == std::string_view::npos ? lineEnd : field + tab;
+      cells.push_back(ParseField(source.substr(field, tab - field), field));
       if (cells.back().kind == TPasteCell::Kind::Invalid) return block;
-      if (tab == std::string_view::npos) break;
-      line = line.substr(tab + 1);
+      if (tab == lineEnd) break;
+      field = tab + 1;
     }
+    start = end + 1;
   }
   return block;
 }
@@ -82,10 +90,15 @@ TPastePlan PlanPaste(const TPasteBlock& block, const TRomImage& image, const TTa
                      int width, std::int32_t topRow, std::int32_t topColumn) {
   TPastePlan plan;
   const auto refuse = [&](TPasteProblem problem, std::int64_t row, std::int64_t column,
-                          const std::string& text) {
-    plan.refusal = TPasteRefusal{problem, row, column, text};
+                          std::string_view text) {
+    plan.refusal = TPasteRefusal{problem, row, column, std::string(text)};
     plan.edit = TImageEdit();
   };
+  if (width > 0 && width <= 4) {
+    std::size_t cells = 0;
+    for (const auto& line : block.lines) cells += line.size();
+    plan.edit.Reserve(cells * static_cast<std::size_t>(width));
+  }
   for (std::size_t l = 0; l < block.lines.size(); ++l) {
     const std::int64_t row = std::int64_t{topRow} + static_cast<std::int64_t>(l);
     const std::vector<TPasteCell>& cells = block.lines[l];
@@ -94,16 +107,16 @@ TPastePlan PlanPaste(const TPasteBlock& block, const TRomImage& image, const TTa
       const std::int64_t column = std::int64_t{topColumn} + static_cast<std::int64_t>(f);
       if (cell.kind == TPasteCell::Kind::Empty) continue;
       if (cell.kind == TPasteCell::Kind::Invalid) {
-        refuse(TPasteProblem::NotANumber, row, column, cell.text);
+        refuse(TPasteProblem::NotANumber, row, column, block.Text(cell));
         return plan;
       }
       if (row < 0 || row >= cursor.Rows || column < 0 || column >= cursor.Columns) {
-        refuse(TPasteProblem::PastTable, row, column, cell.text);
+        refuse(TPasteProblem::PastTable, row, column, block.Text(cell));
         return plan;
       }
       if (!AddEntryWrite(plan.edit, image, cursor, static_cast<std::int32_t>(row),
                          static_cast<std::int32_t>(column), cell.value, width)) {
-        refuse(TPasteProblem::OutsideImage, row, column, cell.text);
+        refuse(TPasteProblem::OutsideImage, row, column, block.Text(cell));
         return plan;
       }
     }

@@ -35,7 +35,8 @@ struct TPasteCell {
   };
   Kind kind = Kind::Empty;
   std::uint32_t value = 0;  // the parsed value's 32-bit pattern
-  std::string text;         // the field as pasted
+  std::size_t offset = 0;   // the field's text within the block's source
+  std::size_t length = 0;
 };
 
 // Pasted text as lines of fields. Lines end at LF or CR LF; a line end after the last line
@@ -43,10 +44,14 @@ struct TPasteCell {
 // leave their cells as they are. Reading stops after the first Invalid field, which is then
 // the block's last: whatever follows it cannot matter to a paste it refuses.
 struct TPasteBlock {
+  std::string source;  // the text as pasted
   std::vector<std::vector<TPasteCell>> lines;
 
   [[nodiscard]] std::size_t Rows() const { return lines.size(); }
   [[nodiscard]] std::size_t Columns() const;  // the longest line's field count
+  [[nodiscard]] std::string_view Text(const TPasteCell& cell) const {
+    return std::string_view(source).substr(cell.offset, cell.length);
+  }
 };
 
 [[nodiscard]] TPasteBlock ParsePasteText(std::string_view text);

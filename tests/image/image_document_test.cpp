@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <limits>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -362,6 +365,33 @@ TEST(DocumentEntriesTest, UndoRestoresBytesAcrossATableChange) {
   EXPECT_EQ(document.Undo().changed, (TByteRange{18, 2}));
   EXPECT_EQ(*image.Bytes, *Counting(32).Bytes);
   EXPECT_FALSE(EntryChanged(document, second, 4, 1, 2));
+}
+
+// The row query a paint makes agrees with asking cell by cell, at the image's edges too.
+TEST(DocumentEntriesTest, RowChangesAgreeWithEntryChanged) {
+  for (const int width : {1, 2, 4}) {
+    // A 6 × 5 table starting 3 bytes before the image, whose end cuts an entry in two.
+    TRomImage image = Counting(static_cast<std::size_t>(23 * width + 1));
+    TImageDocument document(image);
+    TTableCursor cursor = Cursor(5);
+    cursor.BaseAddress = 3;
+    for (std::int64_t p = 0; p < image.Size; p += 3) (void)document.Write(p, B({0xEE}));
+    (void)document.Write(1, B({1}));  // changed back
+    for (std::int32_t row = 0; row < 6; ++row) {
+      for (std::int32_t first = 0; first < 5; ++first) {
+        bool marks[7];
+        std::fill(std::begin(marks), std::end(marks), true);
+        const auto count = static_cast<std::size_t>(5 - first);
+        RowChanges(document, cursor, row, first, width, std::span(marks, count));
+        for (std::size_t i = 0; i < count; ++i) {
+          const auto column = first + static_cast<std::int32_t>(i);
+          EXPECT_EQ(marks[i], EntryChanged(document, cursor, row, column, width))
+              << width << ": " << row << ", " << column;
+        }
+        EXPECT_TRUE(marks[count]) << "a mark past the span was written";
+      }
+    }
+  }
 }
 
 }  // namespace

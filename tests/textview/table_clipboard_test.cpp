@@ -47,7 +47,7 @@ std::vector<std::string> Fields(const TPasteBlock& block) {
           text += std::to_string(cell.value);
           break;
         case TPasteCell::Kind::Invalid:
-          text += "!" + cell.text;
+          text += "!" + std::string(block.Text(cell));
           break;
       }
     }
