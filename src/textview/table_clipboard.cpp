@@ -34,6 +34,7 @@ std::string Quoted(const std::string& text) {
 std::string TableText(std::int32_t rows, std::int32_t columns,
                       const std::function<std::string(std::int32_t, std::int32_t)>& cellText) {
   std::string text;
+  if (columns <= 0) return text;
   for (std::int32_t r = 0; r < rows; ++r) {
     for (std::int32_t c = 0; c < columns; ++c) {
       if (c > 0) text += '\t';

@@ -16,6 +16,7 @@
 #include <vector>
 
 // `rows` lines of `columns` fields, each line ended by "\n"; field (r, c) is cellText(r, c).
+// No rows or no columns give the empty text.
 [[nodiscard]] std::string TableText(
     std::int32_t rows, std::int32_t columns,
     const std::function<std::string(std::int32_t row, std::int32_t column)>& cellText);

@@ -73,6 +73,7 @@ TEST(TableTextTest, OneLinePerRowInTheGridsForms) {
   // 32-bit entries read as signed decimal, as the grid shows them.
   EXPECT_EQ(TableText(ImageOf({0xFF, 0xFF, 0xFF, 0xFF}), Table(1, 1), 4, DisplayMode::Raw), "-1\n");
   EXPECT_EQ(TableText(image, Table(0, 4), 1, DisplayMode::Raw), "");
+  EXPECT_EQ(TableText(image, Table(2, -1), 1, DisplayMode::Raw), "");
   TRomImage closed = image;
   closed.Size = 0;
   EXPECT_EQ(TableText(closed, Table(2, 2), 1, DisplayMode::Raw), "\t\n\t\n");
