@@ -1,0 +1,121 @@
+#include "textview/heat_shade.h"
+
+#include "image/table_entry.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstddef>
+
+namespace {
+
+constexpr TRgb kBlack{0, 0, 0};
+constexpr TRgb kWhite{255, 255, 255};
+
+// Pastel stops, evenly spaced, each light enough for black text.
+constexpr std::array<TRgb, 4> kStops = {{
+    {150, 190, 250},  // blue
+    {160, 225, 160},  // green
+    {250, 235, 130},  // yellow
+    {250, 150, 140},  // red
+}};
+
+constexpr int kSteps = 256;
+
+double Linear(std::uint8_t channel) {
+  const double c = channel / 255.0;
+  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+std::uint8_t Mix(std::uint8_t a, std::uint8_t b, double t) {
+  return static_cast<std::uint8_t>(std::lround(a + (b - a) * t));
+}
+
+TCellShade ShadeAt(double t) {
+  const double scaled = t * (kStops.size() - 1);
+  const auto stop = std::min<std::size_t>(static_cast<std::size_t>(scaled), kStops.size() - 2);
+  const double local = scaled - static_cast<double>(stop);
+  const TRgb& from = kStops[stop];
+  const TRgb& to = kStops[stop + 1];
+  const TRgb background{Mix(from.red, to.red, local), Mix(from.green, to.green, local),
+                        Mix(from.blue, to.blue, local)};
+  const TRgb text =
+      ContrastRatio(background, kBlack) >= ContrastRatio(background, kWhite) ? kBlack : kWhite;
+  return {background, text};
+}
+
+// Shades are looked up per painted cell, so they are worked out once.
+const std::array<TCellShade, kSteps>& Shades() {
+  static const std::array<TCellShade, kSteps> shades = [] {
+    std::array<TCellShade, kSteps> table{};
+    for (int i = 0; i < kSteps; ++i) table[static_cast<std::size_t>(i)] = ShadeAt(i / 255.0);
+    return table;
+  }();
+  return shades;
+}
+
+// Division rounding towards minus infinity, for a positive divisor.
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - ((a % b != 0 && a < 0) ? 1 : 0);
+}
+
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
+
+}  // namespace
+
+double RelativeLuminance(TRgb colour) {
+  return 0.2126 * Linear(colour.red) + 0.7152 * Linear(colour.green) + 0.0722 * Linear(colour.blue);
+}
+
+double ContrastRatio(TRgb a, TRgb b) {
+  const double la = RelativeLuminance(a);
+  const double lb = RelativeLuminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TCellShade HeatShade(std::uint32_t value, TValueRange range) {
+  if (range.max <= range.min || value <= range.min) return Shades().front();
+  if (value >= range.max) return Shades().back();
+  const double t = static_cast<double>(value - range.min) / (range.max - range.min);
+  const auto step = static_cast<std::size_t>(std::lround(t * (kSteps - 1)));
+  return Shades()[step];
+}
+
+std::optional<TValueRange> TableValueRange(const TRomImage& image, const TTableCursor& cursor,
+                                           int width) {
+  if (width != 1 && width != 2 && width != 4) return std::nullopt;
+  if (!image.Bytes || image.Size <= 0 || cursor.Rows <= 0 || cursor.Columns <= 0) {
+    return std::nullopt;
+  }
+  const std::int64_t size =
+      std::min<std::int64_t>(image.Size, static_cast<std::int64_t>(image.Bytes->size()));
+  // Entry (r, c) starts at start + r × stride + c × width. Only rows whose span of entries
+  // meets 0 … size − width, and within them only such columns, can hold an entry inside.
+  const std::int64_t start = std::int64_t{cursor.TableAddress} - cursor.BaseAddress;
+  const std::int64_t stride = std::int64_t{cursor.Columns} * width;
+  const std::int64_t lastInRow = (std::int64_t{cursor.Columns} - 1) * width;
+  const std::int64_t firstRow = std::max<std::int64_t>(0, CeilDiv(-lastInRow - start, stride));
+  const std::int64_t lastRow =
+      std::min<std::int64_t>(cursor.Rows - 1, FloorDiv(size - width - start, stride));
+
+  std::optional<TValueRange> range;
+  for (std::int64_t r = firstRow; r <= lastRow; ++r) {
+    const std::int64_t rowStart = start + r * stride;
+    const std::int64_t firstColumn = std::max<std::int64_t>(0, CeilDiv(-rowStart, width));
+    const std::int64_t lastColumn =
+        std::min<std::int64_t>(cursor.Columns - 1, FloorDiv(size - width - rowStart, width));
+    for (std::int64_t c = firstColumn; c <= lastColumn; ++c) {
+      const auto row = static_cast<std::int32_t>(r);
+      const auto column = static_cast<std::int32_t>(c);
+      if (!EntryInsideImage(image, cursor, row, column, width)) continue;
+      const std::uint32_t value = ReadEntry(image, cursor, row, column, width);
+      if (!range) {
+        range = TValueRange{value, value};
+      } else {
+        range->min = std::min(range->min, value);
+        range->max = std::max(range->max, value);
+      }
+    }
+  }
+  return range;
+}
