@@ -239,9 +239,12 @@ void TMain::ConnectHandlers() {
 
 bool TMain::eventFilter(QObject* watched, QEvent* event) {
   // Files dragged over an edit box are the window's to take or refuse, not text for the box.
-  if (IsDrag(event->type()) && static_cast<QDropEvent*>(event)->mimeData()->hasUrls()) {
-    FileDrag(static_cast<QDropEvent*>(event));
-    return true;
+  if (IsDrag(event->type())) {
+    auto* drag = static_cast<QDropEvent*>(event);
+    if (drag->mimeData() != nullptr && drag->mimeData()->hasUrls()) {
+      FileDrag(drag);
+      return true;
+    }
   }
   void (TMain::*onEnter)() = nullptr;
   void (TMain::*onExit)() = nullptr;
@@ -463,7 +466,7 @@ void TMain::About1Click() {
   About->setEnabled(true);
   // Kept above the main window, and brought to the front with the focus each time it is
   // shown, so a click on another window cannot bury it for good.
-  About->KeepAbove(Main);
+  About->KeepAbove(this);
   ShowOnScreen(About);
   About->raise();
   About->activateWindow();
