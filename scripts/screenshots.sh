@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Takes the screenshots in docs/ as a user sees the windows on a desktop: on a virtual X display
-# with a window manager, so every window has its frame and title bar. Loads the example image
-# (and its table definitions) through the File menu, then shows the table editor, the text view
-# and the graph view. Prints each visible window's title bar text.
+# with a window manager, so every window has its frame and title bar. Takes the main window, then
+# loads the example image (and its table definitions) through the File menu and takes the table
+# editor, the text view and the graph view. Prints each visible window's title bar text.
 #   scripts/screenshots.sh [BINARY] [OUT_FOLDER]     (defaults: a Release build, docs/)
 # SCREEN=WxHxD picks the screen (1600x1000x24), DISPLAY_NUMBER the display (91).
 # Needs: xvfb openbox xdotool imagemagick x11-utils.
@@ -58,6 +58,8 @@ shoot() {
 
 main=$(window '^Quorvel Map Editor')
 sleep 1
+# Before a load: the caption with a path is wider than the fixed-size window's title bar.
+shoot "$main" main-window.png
 
 # File > Load, the example image, and Yes to its table definitions.
 xdotool windowactivate --sync "$main"
@@ -80,7 +82,6 @@ click "$text" 130 16          # Raw (Hexadecimal)
 shoot "$text" text-view.png
 click "$main" 174 "$buttons"  # show the graph view
 shoot "$(window '^GraphEdit$')" graph-view.png
-shoot "$main" main-window.png
 
 for id in $(xdotool search --onlyvisible --name '.'); do
   xprop -id "$id" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/title: \1/p'
