@@ -10,6 +10,8 @@ packages=(
   fonts-liberation2 fontconfig       # the sans font the windows are laid out for
   xvfb xauth x11-apps                # a virtual display for screenshots and runs without one
   locales                            # a decimal-comma locale for the locale-independence test
+  desktop-file-utils appstream       # validating the desktop entry and the AppStream metainfo
+  dpkg-dev file                      # building the Debian package (dpkg-shlibdeps)
 )
 
 as_root() {

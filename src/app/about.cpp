@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -65,7 +66,8 @@ QImage MakeAboutPicture() {
 
 TAbout::TAbout() {
   setObjectName("About");
-  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  // A dialog-type window, so that the window manager can keep it above its owner.
+  setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
   setFixedSize(396, 262);
   setEnabled(false);
 
@@ -93,6 +95,12 @@ TAbout::TAbout() {
 void TAbout::Button1Click() {
   setEnabled(false);
   hide();
+}
+
+void TAbout::KeepAbove(QWidget* owner) {
+  winId();  // the box's native window, so that it can name its owner
+  owner->winId();
+  windowHandle()->setTransientParent(owner->windowHandle());
 }
 
 void TAbout::showEvent(QShowEvent* event) {

@@ -14,6 +14,8 @@ class TAbout : public QWidget {
   TAbout();
 
   void Button1Click();
+  // Makes the window manager keep the box above `owner`.
+  void KeepAbove(QWidget* owner);
 
   QLabel* Image1;
   QLabel* Label1;

@@ -29,13 +29,22 @@ bool Application::notify(QObject* receiver, QEvent* event) {
   return false;
 }
 
+QString Application::Title() const { return title_; }
+
+void Application::SetTitle(const QString& title) { title_ = title; }
+
+Application* Application::Instance() {
+  return qobject_cast<Application*>(QCoreApplication::instance());
+}
+
 std::string StandardErrorText(const std::string& message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
   return message;
 }
 
 void ShowErrorBox(const std::string& message) {
-  QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
+  const Application* application = Application::Instance();
+  QMessageBox box(QMessageBox::Critical, application ? application->Title() : QString(),
                   QString::fromStdString(StandardErrorText(message)), QMessageBox::Ok);
   box.exec();
 }

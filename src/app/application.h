@@ -16,7 +16,16 @@ class Application : public QApplication {
 
   bool notify(QObject* receiver, QEvent* event) override;
 
+  // The application title: the standard error box's caption. Qt's application display name
+  // stays unset, because Qt would append it to every window's title bar.
+  [[nodiscard]] QString Title() const;
+  void SetTitle(const QString& title);
+
+  // The running application object; null while none exists or it is not an Application.
+  [[nodiscard]] static Application* Instance();
+
  private:
+  QString title_;
   // Settings the toolkit keeps for itself (the file dialogs' last folder and history) live
   // here for this run only: nothing persists between runs, and runs do not disturb each other.
   QTemporaryDir settingsFolder_;

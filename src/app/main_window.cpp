@@ -4,6 +4,7 @@
 #include "app/application.h"
 #include "app/controls.h"
 #include "app/number_text.h"
+#include "app/screen_placement.h"
 #include "app/shared_state.h"
 #include "app/spin_controls.h"
 #include "app/table_address.h"
@@ -16,19 +17,25 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
+#include <QUrl>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -62,6 +69,20 @@ bool IsExit(const QFocusEvent* focus) {
   }
 }
 
+// The one local file a drag carries; nothing for a folder, several files or anything else.
+std::optional<QString> DraggedFile(const QMimeData* data) {
+  if (data == nullptr || !data->hasUrls()) return std::nullopt;
+  const QList<QUrl> urls = data->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return std::nullopt;
+  const QFileInfo file(urls.front().toLocalFile());
+  if (file.filePath().isEmpty() || file.isDir()) return std::nullopt;
+  return file.absoluteFilePath();
+}
+
+bool IsDrag(QEvent::Type type) {
+  return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
+}
+
 }  // namespace
 
 TMain::TMain() {
@@ -70,6 +91,7 @@ TMain::TMain() {
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint);
   setToolTip("Current Map");
+  setAcceptDrops(true);
 
   auto* client = new QWidget(this);
   client->setObjectName("Client");
@@ -83,7 +105,7 @@ TMain::TMain() {
   setFixedSize(kClientWidth, menuBar()->sizeHint().height() + kClientHeight);
   move(255, 112);
 
-  QGuiApplication::setApplicationDisplayName(Text(AppTitle));
+  if (Application* application = Application::Instance()) application->SetTitle(Text(AppTitle));
   setWindowTitle(Text(AppTitle) + " - (none)");
 }
 
@@ -184,7 +206,9 @@ void TMain::BuildMenu() {
 }
 
 void TMain::ConnectHandlers() {
-  for (QLineEdit* edit : {Rows, Columns, TableAddress, BaseAddress}) edit->installEventFilter(this);
+  for (QLineEdit* edit : {Rows, Columns, TableAddress, BaseAddress, FxxxDP}) {
+    edit->installEventFilter(this);
+  }
 
   ConnectHandler(RowsUpDown, &TUpDown::Click, this, &TMain::RowsUpDownClick);
   ConnectHandler(ColumnsUpDown, &TUpDown::Click, this, &TMain::ColumnsUpDownClick);
@@ -214,6 +238,14 @@ void TMain::ConnectHandlers() {
 }
 
 bool TMain::eventFilter(QObject* watched, QEvent* event) {
+  // Files dragged over an edit box are the window's to take or refuse, not text for the box.
+  if (IsDrag(event->type())) {
+    auto* drag = static_cast<QDropEvent*>(event);
+    if (drag->mimeData() != nullptr && drag->mimeData()->hasUrls()) {
+      FileDrag(drag);
+      return true;
+    }
+  }
   void (TMain::*onEnter)() = nullptr;
   void (TMain::*onExit)() = nullptr;
   if (watched == Rows) {
@@ -245,6 +277,27 @@ void TMain::closeEvent(QCloseEvent* event) {
   // Closing the main window ends the program, whichever other windows are open.
   event->accept();
   QCoreApplication::quit();
+}
+
+void TMain::dragEnterEvent(QDragEnterEvent* event) { FileDrag(event); }
+
+void TMain::dragMoveEvent(QDragMoveEvent* event) { FileDrag(event); }
+
+void TMain::dropEvent(QDropEvent* event) { FileDrag(event); }
+
+void TMain::FileDrag(QDropEvent* event) {
+  const std::optional<QString> file = DraggedFile(event->mimeData());
+  // Always a copy: a drop taken as a move would let the file's source delete the original.
+  if (!file || !event->possibleActions().testFlag(Qt::CopyAction)) {
+    event->ignore();
+    return;
+  }
+  event->setDropAction(Qt::CopyAction);
+  event->accept();
+  if (event->type() != QEvent::Drop) return;
+  // Loaded once the drop is over, so the program the file came from is not kept waiting
+  // while the companion question is open.
+  QTimer::singleShot(0, this, [this, path = *file] { RunHandler([&] { LoadFile(path); }); });
 }
 
 void TMain::Update() {
@@ -366,7 +419,7 @@ void TMain::TextModeButtonClick() {
     TextModeButton->setText("Show Text View");
   } else if (RomImage.Size != 0) {
     TextEdit->setEnabled(true);
-    TextEdit->show();
+    ShowOnScreen(TextEdit);
     Update();
     TextModeButton->setText("Hide Text View");
   }
@@ -380,7 +433,7 @@ void TMain::GraphicsModeButtonClick() {
   } else if (RomImage.Size != 0) {
     TableAddressCheck();
     GraphEdit->setEnabled(true);
-    GraphEdit->show();
+    ShowOnScreen(GraphEdit);
     Update();
     GraphicsModeButton->setText("Hide Graphics View");
   }
@@ -394,7 +447,7 @@ void TMain::TableListButtonClick() {
   } else if (RomImage.Size != 0) {
     TableAddressCheck();
     TableEd->setEnabled(true);
-    TableEd->show();
+    ShowOnScreen(TableEd);
     TableListButton->setText("Hide Table Editor");
   }
 }
@@ -411,7 +464,12 @@ void TMain::CreateTableEntryClick() { TableEd->AddTableFromCursor(); }
 void TMain::About1Click() {
   About->Label1->setText(Text(AppTitle));
   About->setEnabled(true);
-  About->show();
+  // Kept above the main window, and brought to the front with the focus each time it is
+  // shown, so a click on another window cannot bury it for good.
+  About->KeepAbove(this);
+  ShowOnScreen(About);
+  About->raise();
+  About->activateWindow();
 }
 
 void TMain::Exit1Click() {

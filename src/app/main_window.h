@@ -6,6 +6,9 @@
 #include <string>
 
 class QAction;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -55,6 +58,8 @@ class TMain : public QMainWindow {
   void Exit1Click();
   // Image file handling (image_commands.cpp).
   void LoadClick();
+  // Load's steps from the open on, for a path chosen in the open dialog or dropped.
+  void LoadFile(const QString& chosen);
   void SaveClick();
   void SaveAsClick();
   void CloseClick();
@@ -103,6 +108,11 @@ class TMain : public QMainWindow {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  // One file dropped on the window is loaded as if chosen in the open dialog; a folder or
+  // several files are refused.
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildControls(QWidget* client);
@@ -116,6 +126,8 @@ class TMain : public QMainWindow {
   void ShowImageLoaded(const std::string& path);
   void SetFileControlsEnabled(bool enabled);
   void OfferCompanion(const std::string& imagePath);
+  // Takes or refuses a drag over the window; a file dropped is loaded.
+  void FileDrag(QDropEvent* event);
 
   // Where the file dialogs open next: the folder and name last chosen in them.
   QString lastFolder_;

@@ -2,6 +2,7 @@
 
 #include "app/about.h"
 #include "app/main_window.h"
+#include "app/screen_placement.h"
 #include "app/shared_state.h"
 #include "app/windows.h"
 #include "graphview/graph_edit.h"
@@ -50,7 +51,7 @@ void CreateWindows() {
   Create(windows.graphEdit, GraphEdit);
   Create(windows.about, About);
   Create(windows.tableEd, TableEd);
-  Main->show();
+  ShowOnScreen(Main);
 }
 
 void DestroyWindows() {

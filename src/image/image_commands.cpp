@@ -75,7 +75,7 @@ void TMain::ShowImageLoaded(const std::string& path) {
   MainStatusText->setText(Text(path) + " (" + QString::number(RomImage.Size) + " bytes)");
   RomImage.FileName = path;
   setWindowTitle(Text(AppTitle) + " - " + Text(RomImage.FileName));
-  QGuiApplication::setApplicationDisplayName(windowTitle());
+  if (Application* application = Application::Instance()) application->SetTitle(windowTitle());
 }
 
 void TMain::LoadClick() {
@@ -83,8 +83,12 @@ void TMain::LoadClick() {
       AskForFile(this, "Pick a binary file...", QFileDialog::AcceptOpen, lastFolder_, kImageFilters,
                  "BIN", "*.bin");
   if (!chosen) return;
-  lastFolder_ = QFileInfo(*chosen).absolutePath();
-  const std::string path = chosen->toStdString();
+  LoadFile(*chosen);
+}
+
+void TMain::LoadFile(const QString& chosen) {
+  lastFolder_ = QFileInfo(chosen).absolutePath();
+  const std::string path = chosen.toStdString();
 
   // The new image is read whole before the old one is let go, so a failure keeps the old.
   LoadedImage loaded = ReadImageFile(path);

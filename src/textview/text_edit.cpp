@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/number_text.h"
+#include "app/screen_placement.h"
 #include "app/shared_state.h"
 #include "app/windows.h"
 #include "graphview/graph_edit.h"
@@ -335,9 +336,11 @@ void TTextEdit::ViewAsHexClick() { FillGrid(); }
 void TTextEdit::FormResize() {
   Panel2->setGeometry(0, 0, width(), kPanel2Height);
   Panel1->setGeometry(0, kPanel2Height, width(), std::max(0, height() - kPanel2Height));
-  // The grid is 26 pixels narrower and 83 pixels lower than the window, within Panel1.
-  TextGrid->setGeometry(0, 0, std::clamp(width() - 26, 0, Panel1->width()),
-                        std::clamp(height() - 83, 0, Panel1->height()));
+  // The grid is 26 pixels narrower and 83 pixels lower than the window's outer size (its
+  // frame included, where the platform draws one), within Panel1.
+  const QSize outer = HasWindowFrames() ? frameGeometry().size() : size();
+  TextGrid->setGeometry(0, 0, std::clamp(outer.width() - 26, 0, Panel1->width()),
+                        std::clamp(outer.height() - 83, 0, Panel1->height()));
   const int frame = TextGrid->frameWidth();
   corner_->setGeometry(frame, frame, kHeaderColumnWidth, kRowHeight + 1);
 }
@@ -345,6 +348,17 @@ void TTextEdit::FormResize() {
 void TTextEdit::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   FormResize();
+}
+
+void TTextEdit::moveEvent(QMoveEvent* event) {
+  // The window manager's frame arrives as a move after the window is shown.
+  QWidget::moveEvent(event);
+  FormResize();
+}
+
+void TTextEdit::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  TextGrid->setFocus(Qt::OtherFocusReason);  // typing goes to the grid at once
 }
 
 bool TTextEdit::eventFilter(QObject* watched, QEvent* event) {

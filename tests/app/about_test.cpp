@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QWindow>
 
 namespace {
 
@@ -27,6 +28,24 @@ TEST_F(AboutTest, ShowsTheTitleWithoutBlockingTheMainWindow) {
   QTest::mouseClick(About->Button1, Qt::LeftButton);
   EXPECT_FALSE(About->isVisible());
   EXPECT_FALSE(About->isEnabled());
+}
+
+TEST_F(AboutTest, ShowingAgainBringsTheBoxBackAboveTheMainWindow) {
+  Main->About1->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == About; }));
+  // The window manager keeps the box above its owner, the main window.
+  ASSERT_NE(About->windowHandle(), nullptr);
+  EXPECT_EQ(About->windowHandle()->transientParent(), Main->windowHandle());
+  EXPECT_EQ(About->windowType(), Qt::Dialog);  // X11 names the owner of dialog types only
+
+  // A click on the main window puts the box behind it; "&About" again brings it to the front.
+  Main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == Main; }));
+  EXPECT_NE(QApplication::activeWindow(), About);
+  Main->About1->trigger();
+  // (The box's native window counts as active with its owner; the widget's own state is asked.)
+  EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == About; }));
+  EXPECT_TRUE(About->isVisible());
 }
 
 TEST(AboutPictureTest, IsDrawnAtItsSizeInTwentyFourBits) {

@@ -56,6 +56,21 @@ TEST_F(ApplicationTest, ABadRowsTextEndsTheHandlerInTheErrorBox) {
   EXPECT_EQ(Main->Rows->text(), "abc");
 }
 
+TEST_F(ApplicationTest, TheErrorBoxCaptionIsTheApplicationTitleAsItIsNow) {
+  Application* application = Application::Instance();
+  ASSERT_NE(application, nullptr);
+  for (const QString& title : {QString("Quorvel Map Editor v0.3b - /maps/car.bin"), QString()}) {
+    application->SetTitle(title);
+    EXPECT_EQ(application->Title(), title);
+    const auto boxes = AnsweringBoxes([] { TypeAndEnter(Main->Columns, "abc"); });
+    ASSERT_EQ(boxes.size(), 1u) << title.toStdString();
+    EXPECT_EQ(boxes[0].title, title);
+  }
+  // The title is the object's own: Qt's display name, which Qt would append to every title
+  // bar, is not touched.
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+}
+
 TEST(ApplicationSettingsTest, NothingTheToolkitRemembersOutlivesTheRun) {
   const QString file = QSettings(QSettings::UserScope, "QtProject").fileName();
   EXPECT_FALSE(file.startsWith(QDir::homePath())) << file.toStdString();

@@ -1,4 +1,5 @@
 #include "app/about.h"
+#include "app/application.h"
 #include "graphview/graph_edit.h"
 #include "support/window_fixture.h"
 #include "tables/table_ed.h"
@@ -15,7 +16,12 @@ using StartupTest = WindowTest;
 
 TEST_F(StartupTest, StartsWithNoFileAndTheDefaultCursor) {
   EXPECT_EQ(Main->windowTitle(), "Quorvel Map Editor v0.3b - (none)");
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Quorvel Map Editor v0.3b");
+  ASSERT_NE(Application::Instance(), nullptr);
+  EXPECT_EQ(Application::Instance()->Title(), "Quorvel Map Editor v0.3b");
+  // Qt's display name stays unset (it falls back to the program's name), so Qt appends
+  // nothing to the title bars.
+  EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+  EXPECT_FALSE(QGuiApplication::applicationDisplayName().contains("Quorvel Map Editor"));
   EXPECT_EQ(Main->MainStatusText->text(), "No file loaded");
   EXPECT_EQ(RomImage.Size, 0);
   EXPECT_FALSE(RomImage.Bytes.has_value());
@@ -67,7 +73,9 @@ TEST_F(StartupTest, CreatingAgainStartsAfresh) {
   TableCursor.TableAddress = 0x20;
   TableCursor.TableName = "Ignition";
   Main->Rows->setText("3");
+  Application::Instance()->SetTitle("Quorvel Map Editor v0.3b - /maps/car.bin");
   CreateWindows();
+  EXPECT_EQ(Application::Instance()->Title(), "Quorvel Map Editor v0.3b");
   EXPECT_EQ(RomImage.Size, 0);
   EXPECT_EQ(TableCursor.TableAddress, 0);
   EXPECT_TRUE(TableCursor.TableName.empty());

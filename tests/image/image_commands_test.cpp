@@ -1,3 +1,4 @@
+#include "app/application.h"
 #include "graphview/graph_edit.h"
 #include "support/modal.h"
 #include "support/temp_folder.h"
@@ -72,7 +73,7 @@ TEST_F(ImageCommandsTest, LoadReadsTheWholeFileAndShowsIt) {
   EXPECT_EQ(RomImage.FileName, path);
   EXPECT_EQ(Main->MainStatusText->text(), Q(path) + " (32768 bytes)");
   EXPECT_EQ(Main->windowTitle(), "Quorvel Map Editor v0.3b - " + Q(path));
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), Main->windowTitle());
+  EXPECT_EQ(Application::Instance()->Title(), Main->windowTitle());
   ExpectFileControlsEnabled(true);
 }
 
@@ -247,7 +248,7 @@ TEST_F(ImageCommandsTest, SaveAsMovesToTheNewNameAndLaterSavesGoThere) {
   EXPECT_EQ(RomImage.FileName, copy);
   EXPECT_EQ(Main->MainStatusText->text(), Q(copy) + " (16 bytes)");
   EXPECT_EQ(Main->windowTitle(), "Quorvel Map Editor v0.3b - " + Q(copy));
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), Main->windowTitle());
+  EXPECT_EQ(Application::Instance()->Title(), Main->windowTitle());
 
   (*RomImage.Bytes)[1] = 0;
   ClickSave();
@@ -324,7 +325,7 @@ TEST_F(ImageCommandsTest, CloseHidesTheViewsAndDisablesTheFileControls) {
   EXPECT_EQ(Main->TableListButton->text(), "Hide Table Editor");
   EXPECT_EQ(Main->MainStatusText->text(), "No file loaded");
   EXPECT_EQ(Main->windowTitle(), "Quorvel Map Editor v0.3b - (none)");
-  EXPECT_EQ(QGuiApplication::applicationDisplayName(), "Quorvel Map Editor v0.3b - " + Q(path));
+  EXPECT_EQ(Application::Instance()->Title(), "Quorvel Map Editor v0.3b - " + Q(path));
   EXPECT_EQ(RomImage.Size, 0);
   EXPECT_TRUE(RomImage.Bytes.has_value());
   EXPECT_EQ(RomImage.FileName, path);

@@ -262,6 +262,29 @@ TEST_F(TextEditTest, KeysWhileTheInPlaceEditorIsOpen) {
   EXPECT_EQ(Cell(1, 1), "90");
 }
 
+TEST_F(TextEditTest, TypingIntoAFreshlyShownViewGoesToTheGrid) {
+  Open(0x100, "0x10", "2", "2", Main->EightBitTable);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(TextEdit));
+  EXPECT_EQ(QApplication::focusWidget(), TextEdit->TextGrid);
+
+  // Keys typed at the window, as the platform delivers them, reach the selected cell.
+  QTest::keyClick(TextEdit->windowHandle(), Qt::Key_4, Qt::NoModifier);
+  QTest::keyClick(TextEdit->windowHandle(), Qt::Key_2, Qt::NoModifier);
+  QTest::keyClick(TextEdit->windowHandle(), Qt::Key_Return, Qt::NoModifier);
+  EXPECT_EQ(Byte(0x10), 42);
+  EXPECT_EQ(Cell(1, 1), "42");
+
+  // Hidden and shown again, the grid has the focus again, wherever it was before.
+  TextEdit->Hex->setFocus();
+  ASSERT_EQ(QApplication::focusWidget(), TextEdit->Hex);
+  QTest::mouseClick(Main->TextModeButton, Qt::LeftButton);
+  Main->activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == Main; }));
+  QTest::mouseClick(Main->TextModeButton, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([] { return QApplication::activeWindow() == TextEdit; }));
+  EXPECT_EQ(QApplication::focusWidget(), TextEdit->TextGrid);
+}
+
 TEST_F(TextEditTest, EditsOutsideTheImageChangeNothing) {
   Open(0x11, "0x10", "2", "2", Main->EightBitTable);
   const auto before = *RomImage.Bytes;
