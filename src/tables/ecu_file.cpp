@@ -4,6 +4,7 @@
 #include "image/safe_write.h"
 #include "tables/ecu_scan.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <istream>
@@ -175,10 +176,28 @@ EcuReadReport ReadEcuFile(const std::filesystem::path& path, EcuHeader& header,
   const OpenedFile opened = OpenRegularFile(path.string(), false);
   if (opened.outcome.result != FileResult::Ok) return CouldNotRead();
   bool failed = false;
+  std::uint64_t offset = 0;
   const auto source = [&](std::span<char> block) -> std::size_t {
+    const int fd = opened.file.fd();
+    // A hole of a sparse file reads as zeros: they are made here instead of read, so even a
+    // file of gigabytes of nothing is through in a moment.
+    const off_t data = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
+    if ((data < 0 && errno == ENXIO) || data > static_cast<off_t>(offset)) {
+      const std::uint64_t hole_end = data < 0 ? opened.size : static_cast<std::uint64_t>(data);
+      const auto count = static_cast<std::size_t>(
+          std::min<std::uint64_t>(block.size(), hole_end > offset ? hole_end - offset : 0));
+      std::fill_n(block.data(), count, '\0');
+      offset += count;
+      if (::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0) return count;
+      failed = true;
+      return 0;
+    }
     for (;;) {
-      const ssize_t got = ::read(opened.file.fd(), block.data(), block.size());
-      if (got >= 0) return static_cast<std::size_t>(got);
+      const ssize_t got = ::read(fd, block.data(), block.size());
+      if (got >= 0) {
+        offset += static_cast<std::uint64_t>(got);
+        return static_cast<std::size_t>(got);
+      }
       if (errno != EINTR) break;
     }
     failed = true;

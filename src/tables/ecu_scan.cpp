@@ -239,7 +239,7 @@ int EcuInput::Peek() const {
 }
 
 EcuInput::EcuInput(Source source)
-    : source_(std::move(source)), buffer_(64 * 1024, '\0'), source_ended_(false) {
+    : source_(std::move(source)), buffer_(std::size_t{1} << 20, '\0'), source_ended_(false) {
   text_ = std::string_view(buffer_.data(), 0);
   Refill();
 }
