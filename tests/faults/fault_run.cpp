@@ -206,6 +206,10 @@ bool MustReport(const std::string& call) {
 std::vector<std::string> FaultKindsFor(const std::string& call) {
   std::vector<std::string> kinds = {"EIO", "ENOSPC"};
   if (IsWrite(call)) kinds.insert(kinds.end(), {"EDQUOT", "short1", "half"});
+  // A full quota also shows first when the data is flushed.
+  if (call == "fsync" || call == "fdatasync" || call == "close" || call == "fclose") {
+    kinds.push_back("EDQUOT");
+  }
   if (IsRead(call)) kinds.insert(kinds.end(), {"short1", "half"});
   return kinds;
 }
@@ -252,6 +256,12 @@ Scenario Prepare(const Operation& operation, const fs::path& folder,
     scenario.names.erase("old.bin");
     scenario.oldTarget = kOldTarget;
     scenario.newTarget = kNewImage;
+    // Save writes the image over the file from its first byte without cutting it: the old
+    // file's bytes past the image's end stay. Save As makes the file anew.
+    if (name == "save") {
+      scenario.newTarget->insert(scenario.newTarget->end(), kOldTarget.begin() + kNewImage.size(),
+                                 kOldTarget.end());
+    }
     scenario.imageName = "target.bin";
   } else if (name.starts_with("saveas_")) {
     put("image.bin", kNewImage);

@@ -650,6 +650,82 @@ int flock(int fd, int operation) {
   return CountedFdCall("flock", Family::Other, fd, [&] { return real(fd, operation); });
 }
 
+// fcntl's third argument is an int or a pointer; both travel in the same register.
+int fcntl(int fd, int command, ...) {
+  va_list args;
+  va_start(args, command);
+  void* argument = va_arg(args, void*);
+  va_end(args);
+  NEXT(fcntl);
+  const int result =
+      CountedFdCall("fcntl", Family::Other, fd, [&] { return real(fd, command, argument); });
+  if (result >= 0 && (command == F_DUPFD || command == F_DUPFD_CLOEXEC) && IsTracked(fd)) {
+    Track(result, AT_FDCWD, state.paths[fd].data());
+  }
+  return result;
+}
+
+int fcntl64(int fd, int command, ...) {
+  va_list args;
+  va_start(args, command);
+  void* argument = va_arg(args, void*);
+  va_end(args);
+  NEXT(fcntl64);
+  const int result =
+      CountedFdCall("fcntl", Family::Other, fd, [&] { return real(fd, command, argument); });
+  if (result >= 0 && (command == F_DUPFD || command == F_DUPFD_CLOEXEC) && IsTracked(fd)) {
+    Track(result, AT_FDCWD, state.paths[fd].data());
+  }
+  return result;
+}
+
+// Looking at a path: the checks a program makes before it opens or replaces a file.
+int stat(const char* path, struct stat* status) {
+  NEXT(stat);
+  return CountedPathCall("stat", Family::Other, Concerns(path), [&] { return real(path, status); });
+}
+
+int stat64(const char* path, struct stat64* status) {
+  NEXT(stat64);
+  return CountedPathCall("stat", Family::Other, Concerns(path), [&] { return real(path, status); });
+}
+
+int lstat(const char* path, struct stat* status) {
+  NEXT(lstat);
+  return CountedPathCall("lstat", Family::Other, Concerns(path),
+                         [&] { return real(path, status); });
+}
+
+int lstat64(const char* path, struct stat64* status) {
+  NEXT(lstat64);
+  return CountedPathCall("lstat", Family::Other, Concerns(path),
+                         [&] { return real(path, status); });
+}
+
+int fstatat(int dirfd, const char* path, struct stat* status, int flags) {
+  NEXT(fstatat);
+  const bool concerns = (flags & AT_EMPTY_PATH) != 0 && path != nullptr && path[0] == '\0'
+                            ? IsTracked(dirfd)
+                            : Concerns(dirfd, path);
+  return CountedPathCall("fstatat", Family::Other, concerns,
+                         [&] { return real(dirfd, path, status, flags); });
+}
+
+int fstatat64(int dirfd, const char* path, struct stat64* status, int flags) {
+  NEXT(fstatat64);
+  const bool concerns = (flags & AT_EMPTY_PATH) != 0 && path != nullptr && path[0] == '\0'
+                            ? IsTracked(dirfd)
+                            : Concerns(dirfd, path);
+  return CountedPathCall("fstatat", Family::Other, concerns,
+                         [&] { return real(dirfd, path, status, flags); });
+}
+
+int faccessat(int dirfd, const char* path, int mode, int flags) {
+  NEXT(faccessat);
+  return CountedPathCall("faccessat", Family::Other, Concerns(dirfd, path),
+                         [&] { return real(dirfd, path, mode, flags); });
+}
+
 int rename(const char* from, const char* to) {
   NEXT(rename);
   return CountedPathCall("rename", Family::Rename, Concerns(from) || Concerns(to),
