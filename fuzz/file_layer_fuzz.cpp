@@ -29,8 +29,8 @@ class Folder {
  public:
   Folder() {
     std::error_code error;
-    const fs::path base = fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm")
-                                                               : fs::temp_directory_path();
+    const fs::path base =
+        fs::is_directory("/dev/shm", error) ? fs::path("/dev/shm") : fs::temp_directory_path();
     std::string pattern = (base / "quorvel-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     path_ = pattern;
@@ -66,7 +66,8 @@ class Folder {
 
 void Put(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) std::abort();
 }
 

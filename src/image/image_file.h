@@ -23,8 +23,7 @@ inline constexpr std::int64_t kMaxImageSize = 0x7FFFFFFF;
 
 // Reads the whole file at `path` into a new buffer. Anything but a regular file counts as a
 // file that cannot be opened. `progress` may stop the read (result Cancelled).
-[[nodiscard]] LoadedImage ReadImageFile(const std::string& path,
-                                        const ReadProgress& progress = {});
+[[nodiscard]] LoadedImage ReadImageFile(const std::string& path, const ReadProgress& progress = {});
 
 enum class WriteMode {
   ExistingFile,       // Save: the file must exist; the bytes go over it from its first byte

@@ -20,8 +20,7 @@ namespace {
 // Progress is told after each block of this size.
 constexpr std::size_t kBlock = std::size_t{4} << 20;
 
-FileOutcome Failure(FileResult result, std::string_view what, const std::string& path,
-                    int error) {
+FileOutcome Failure(FileResult result, std::string_view what, const std::string& path, int error) {
   return {result, std::string(what) + " '" + path + "': " + std::generic_category().message(error)};
 }
 
@@ -36,7 +35,9 @@ FileOutcome AdmitRegular(const FileHandle& file, const std::string& path, bool l
   if (::fstat(file.fd(), &status) != 0) {
     return Failure(FileResult::OperationFailed, "fstat", path, errno);
   }
-  if (!S_ISREG(status.st_mode)) return {FileResult::OpenFailed, "not a regular file '" + path + "'"};
+  if (!S_ISREG(status.st_mode)) {
+    return {FileResult::OpenFailed, "not a regular file '" + path + "'"};
+  }
   const int flags = ::fcntl(file.fd(), F_GETFL);
   if (flags < 0 || ::fcntl(file.fd(), F_SETFL, flags & ~O_NONBLOCK) != 0) {
     return Failure(FileResult::OperationFailed, "fcntl", path, errno);
@@ -70,7 +71,8 @@ int CopyTail(int from, int to, std::uint64_t start, std::uint64_t end,
              const WriteProgress& progress, std::uint64_t total) {
   std::vector<std::uint8_t> block(std::min<std::uint64_t>(kBlock, end - start));
   for (std::uint64_t offset = start; offset < end;) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), end - offset));
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(block.size(), end - offset));
     const ssize_t got = ::pread(from, block.data(), want, static_cast<off_t>(offset));
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return errno;
@@ -269,8 +271,9 @@ FileOutcome WriteFileSafely(const std::string& path, std::span<const std::uint8_
     } else if (NoHardLink(errno)) {
       backup = Backup::ByRename;  // moved aside just before the new file takes the name
     } else {
+      const int error = errno;
       return Failure(FileResult::OperationFailed, "back up as '" + backup_path + "'", target,
-                     errno);
+                     error);
     }
   }
 
@@ -308,7 +311,9 @@ FileOutcome WriteFileSafely(const std::string& path, std::span<const std::uint8_
 
   if (in_place) {
     const bool truncate = kind != WriteKind::OverExisting && old_size > bytes.size();
-    if (flags != O_RDONLY) return WriteInPlace(std::move(existing), target, bytes, truncate, progress);
+    if (flags != O_RDONLY) {
+      return WriteInPlace(std::move(existing), target, bytes, truncate, progress);
+    }
     // Save As holds the file read-only for the lock; writing takes a second descriptor.
     FileHandle writer = OpenNonBlocking(target, O_WRONLY);
     if (!writer.IsOpen()) return Failure(FileResult::OpenFailed, "open", target, errno);
@@ -332,8 +337,8 @@ FileOutcome WriteFileSafely(const std::string& path, std::span<const std::uint8_
     return fail("write", temp_path, error);
   }
   if (tail) {
-    if (const int error = CopyTail(existing.fd(), temp.fd(), bytes.size(), old_size, progress,
-                                   total);
+    if (const int error =
+            CopyTail(existing.fd(), temp.fd(), bytes.size(), old_size, progress, total);
         error != 0) {
       return fail("copy the end of", target, error);
     }

@@ -68,8 +68,7 @@ struct ReadCount {
   FileOutcome outcome;
 };
 [[nodiscard]] ReadCount ReadFully(const OpenedFile& opened, const std::string& path,
-                                  std::span<std::uint8_t> bytes,
-                                  const ReadProgress& progress = {});
+                                  std::span<std::uint8_t> bytes, const ReadProgress& progress = {});
 
 enum class WriteKind {
   // Save: the file must exist and be openable for writing; the bytes go over it from its

@@ -275,9 +275,9 @@ bool EcuInput::SkipPast(char stop) {
   // Whole blocks are searched at once: a file of megabytes without the character ends fast.
   // A CR LF is one line end, so searching for the LF finds it as well.
   for (;;) {
-    const void* found = position_ < text_.size() ? std::memchr(text_.data() + position_, stop,
-                                                               text_.size() - position_)
-                                                 : nullptr;
+    const void* found = position_ < text_.size()
+                            ? std::memchr(text_.data() + position_, stop, text_.size() - position_)
+                            : nullptr;
     if (found != nullptr) {
       const auto at = static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
       last_position_ = stop == '\n' && at > position_ && text_[at - 1] == '\r' ? at - 1 : at;

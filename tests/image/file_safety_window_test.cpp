@@ -139,8 +139,9 @@ TEST_F(FileSafetyTest, ImportRefusesFifosAndReadsZerosAsABadHeader) {
     QString message;
   } rows[] = {{Fifo("pipe.ecu"), kOpenFailure}, {zeros, "Bad .ecu Header!"}};
   for (const auto& row : rows) {
-    const auto seen = ModalScript().ChooseFile(Q(row.path)).Run(
-        [] { QTest::mouseClick(TableEd->Import, Qt::LeftButton); });
+    const auto seen = ModalScript().ChooseFile(Q(row.path)).Run([] {
+      QTest::mouseClick(TableEd->Import, Qt::LeftButton);
+    });
     ASSERT_EQ(seen.size(), 2u) << row.path << Describe(seen);
     EXPECT_EQ(seen[1].text, row.message) << row.path;
   }

@@ -109,7 +109,8 @@ TEST(WriteImageFileTest, AFileHeldByAnotherProgramIsLeftAlone) {
   WriteFile(path, {1, 2, 3});
   const ForeignLock lock(path);
   ASSERT_TRUE(lock.locked());
-  EXPECT_EQ(WriteImageFile(path, CountingBytes(8), WriteMode::NewFile).result, FileResult::OpenFailed);
+  EXPECT_EQ(WriteImageFile(path, CountingBytes(8), WriteMode::NewFile).result,
+            FileResult::OpenFailed);
   EXPECT_EQ(WriteImageFile(path, CountingBytes(8), WriteMode::ExistingFile).result,
             FileResult::OpenFailed);
   EXPECT_EQ(ReadFile(path), (std::vector<std::uint8_t>{1, 2, 3}));

@@ -74,8 +74,9 @@ TEST(WriteFileSafelyTest, EachKindOfTarget) {
          EXPECT_EQ(ReadFile(path), kNew);
          EXPECT_EQ(Status(path).st_mode & 07777, 0604u);
        }},
-      {"Save over a longer file keeps its end", [](const TempFolder& f) { return OldFile(f, 0750); },
-       WriteKind::OverExisting, FileResult::Ok,
+      {"Save over a longer file keeps its end",
+       [](const TempFolder& f) { return OldFile(f, 0750); }, WriteKind::OverExisting,
+       FileResult::Ok,
        [](const TempFolder&, const std::string& path) {
          auto expected = kNew;
          expected.insert(expected.end(), kOld.begin() + 48, kOld.end());
@@ -143,8 +144,7 @@ TEST(WriteFileSafelyTest, EachKindOfTarget) {
       {"a read-only file is not exported over",
        [](const TempFolder& f) { return OldFile(f, 0444); }, WriteKind::Whole,
        FileResult::OpenFailed,
-       [](const TempFolder&, const std::string& path) { EXPECT_EQ(ReadFile(path), kOld); },
-       true},
+       [](const TempFolder&, const std::string& path) { EXPECT_EQ(ReadFile(path), kOld); }, true},
       {"Save As over a read-only file with a backup: replaced, as its backup holds it",
        [](const TempFolder& f) { return OldFile(f, 0444); }, WriteKind::WholeWithBackup,
        FileResult::Ok,
@@ -159,14 +159,16 @@ TEST(WriteFileSafelyTest, EachKindOfTarget) {
          return OldFile(f, 0444);
        },
        WriteKind::WholeWithBackup, FileResult::OpenFailed,
-       [](const TempFolder&, const std::string& path) { EXPECT_EQ(ReadFile(path), kOld); },
-       true},
-      {"a name as long as a file name may be", [](const TempFolder& f) { return f / std::string(250, 'n'); },
-       WriteKind::Whole, FileResult::Ok,
+       [](const TempFolder&, const std::string& path) { EXPECT_EQ(ReadFile(path), kOld); }, true},
+      {"a name as long as a file name may be",
+       [](const TempFolder& f) { return f / std::string(250, 'n'); }, WriteKind::Whole,
+       FileResult::Ok,
        [](const TempFolder&, const std::string& path) { EXPECT_EQ(ReadFile(path), kNew); }},
       {"a missing folder", [](const TempFolder& f) { return f / "no-such-folder/car.bin"; },
-       WriteKind::WholeWithBackup, FileResult::OpenFailed, [](const TempFolder&, const std::string&) {}},
-      {"a dangling symlink", [](const TempFolder& f) {
+       WriteKind::WholeWithBackup, FileResult::OpenFailed,
+       [](const TempFolder&, const std::string&) {}},
+      {"a dangling symlink",
+       [](const TempFolder& f) {
          fs::create_symlink("gone.bin", f / "car.bin");
          return f / "car.bin";
        },
@@ -205,7 +207,8 @@ TEST(WriteFileSafelyTest, AReplacementIsANewFileRenamedOverTheOld) {
   EXPECT_EQ(old, kOld);
   ::close(reader);
   ASSERT_EQ(seen.size(), 2u);
-  EXPECT_TRUE(seen[0].starts_with(".car.bin.quorvel-tmp-") || seen[1].starts_with(".car.bin.quorvel-tmp-"))
+  EXPECT_TRUE(seen[0].starts_with(".car.bin.quorvel-tmp-") ||
+              seen[1].starts_with(".car.bin.quorvel-tmp-"))
       << seen[0] << " " << seen[1];
 }
 
@@ -235,7 +238,8 @@ TEST(WriteFileSafelyTest, AFolderWhereNoFileCanBeMade) {
 }
 
 TEST(WriteFileSafelyTest, AFailingWriteLeavesTheOldFileAndNoTemporaryFile) {
-  for (const WriteKind kind : {WriteKind::OverExisting, WriteKind::Whole, WriteKind::WholeWithBackup}) {
+  for (const WriteKind kind :
+       {WriteKind::OverExisting, WriteKind::Whole, WriteKind::WholeWithBackup}) {
     TempFolder folder;
     const std::string path = OldFile(folder);
     FileOutcome outcome;
@@ -287,11 +291,12 @@ TEST(ReadFullyTest, TellsProgressAndStopsWhenCancelled) {
   EXPECT_EQ(opened.size, std::uint64_t{9} << 20);
   std::vector<std::uint8_t> bytes(opened.size);
   std::vector<std::uint64_t> told;
-  const ReadCount read = ReadFully(opened, path, bytes, [&](std::uint64_t done, std::uint64_t total) {
-    told.push_back(done);
-    EXPECT_EQ(total, bytes.size());
-    return told.size() < 2;  // cancelled after the second block
-  });
+  const ReadCount read =
+      ReadFully(opened, path, bytes, [&](std::uint64_t done, std::uint64_t total) {
+        told.push_back(done);
+        EXPECT_EQ(total, bytes.size());
+        return told.size() < 2;  // cancelled after the second block
+      });
   EXPECT_EQ(read.outcome.result, FileResult::Cancelled);
   EXPECT_EQ(told, (std::vector<std::uint64_t>{4u << 20, 8u << 20}));
 }
@@ -300,8 +305,7 @@ TEST(ReadImageFileTest, ACancelledLoadGivesNoImage) {
   TempFolder folder;
   const std::string path = folder / "big.bin";
   WriteFile(path, CountingBytes(std::size_t{5} << 20));
-  const LoadedImage image =
-      ReadImageFile(path, [](std::uint64_t, std::uint64_t) { return false; });
+  const LoadedImage image = ReadImageFile(path, [](std::uint64_t, std::uint64_t) { return false; });
   EXPECT_EQ(image.result, FileResult::Cancelled);
   EXPECT_TRUE(image.bytes.empty());
   const std::string fifo = folder / "pipe.bin";
