@@ -35,9 +35,12 @@ struct Fault {
   std::string kind;  // EIO, ENOSPC, EDQUOT, short1, half, stall
 };
 
-// Whether the preload library can run under this build (it cannot follow the address
-// sanitizer's runtime into a sanitized program; see CMakeLists.txt).
-[[nodiscard]] bool ShimUsable();
+// The address sanitizer's shared runtime this test (and so the driver) runs on, if any.
+[[nodiscard]] std::optional<std::string> SanitizerRuntime();
+
+// The LD_PRELOAD list for the driver: the library, after the address sanitizer's runtime when
+// the build uses it.
+[[nodiscard]] std::string PreloadList();
 
 // Runs `fault_driver operation folder` with the library watching `folder`.
 [[nodiscard]] DriverRun RunDriver(const std::string& operation, const std::filesystem::path& folder,
@@ -49,7 +52,7 @@ struct Fault {
 // Calls whose failure leaves the new content unwritten or not durable, so it must be reported.
 [[nodiscard]] bool MustReport(const std::string& call);
 
-// The faults the walk tries on one call.
+// The faults the walk tries on one call (fewer under the sanitizers).
 [[nodiscard]] std::vector<std::string> FaultKindsFor(const std::string& call);
 
 // One operation of the walk, with the files it starts from.
