@@ -231,6 +231,25 @@ std::vector<std::string> FaultKindsFor(const std::string& call) {
   return kinds;
 }
 
+std::vector<std::string> DurabilityProblems(const std::vector<std::string>& calls) {
+  const auto isSync = [](const std::string& call) {
+    return call == "fsync" || call == "fdatasync" || call == "syncfs";
+  };
+  const auto isRename = [](const std::string& call) {
+    return call == "rename" || call == "renameat" || call == "renameat2";
+  };
+  // Whether a sync follows the last call of the kind.
+  const auto syncedAfterLast = [&](auto isKind) {
+    const auto last = std::find_if(calls.rbegin(), calls.rend(), isKind);
+    return last == calls.rend() || std::find_if(calls.rbegin(), last, isSync) != last;
+  };
+  std::vector<std::string> problems;
+  if (std::none_of(calls.begin(), calls.end(), IsWrite)) problems.push_back("nothing was written");
+  if (!syncedAfterLast(IsWrite)) problems.push_back("no fsync after the last write");
+  if (!syncedAfterLast(isRename)) problems.push_back("no fsync of the folder after the rename");
+  return problems;
+}
+
 const std::vector<Operation>& Operations() {
   static const std::vector<Operation> operations = {
       {"load", "target.bin", true, true, false, false},

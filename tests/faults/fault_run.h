@@ -52,6 +52,10 @@ struct Fault {
 // Calls whose failure leaves the new content unwritten or not durable, so it must be reported.
 [[nodiscard]] bool MustReport(const std::string& call);
 
+// What keeps a write operation's counted calls from being durable: no sync after the last
+// write, or none after the last rename (the folder's); empty when durable.
+[[nodiscard]] std::vector<std::string> DurabilityProblems(const std::vector<std::string>& calls);
+
 // The faults the walk tries on one call (fewer under the sanitizers).
 [[nodiscard]] std::vector<std::string> FaultKindsFor(const std::string& call);
 

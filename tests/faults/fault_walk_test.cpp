@@ -102,6 +102,11 @@ TEST_P(FaultWalk, EachCallFailingLeavesTheOldOrNewFileAndIsReported) {
   const Baseline baseline = RunBaseline(operation);
   ASSERT_FALSE(baseline.calls.empty()) << "no file call was counted";
   ASSERT_TRUE(baseline.exported.has_value());
+  // Success is reported only once the content, and a new name, are on the disk.
+  if (!operation.load) {
+    EXPECT_TRUE(DurabilityProblems(baseline.calls).empty())
+        << Joined(DurabilityProblems(baseline.calls), "; ") << ": " << Joined(baseline.calls, ",");
+  }
   std::cout << operation.name << " makes " << baseline.calls.size()
             << " file calls: " << Joined(baseline.calls, ",") << std::endl;
 
