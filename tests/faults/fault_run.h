@@ -42,8 +42,9 @@ struct Fault {
 // the build uses it.
 [[nodiscard]] std::string PreloadList();
 
-// Runs `fault_driver operation folder` with the library watching `folder`.
-[[nodiscard]] DriverRun RunDriver(const std::string& operation, const std::filesystem::path& folder,
+// Runs `fault_driver OPERATION folder` with the library watching `folder`.
+struct Operation;
+[[nodiscard]] DriverRun RunDriver(const Operation& operation, const std::filesystem::path& folder,
                                   const Fault& fault, bool withShim = true);
 
 // Call families, by the names the library reports.
@@ -61,12 +62,16 @@ struct Fault {
 
 // One operation of the walk, with the files it starts from.
 struct Operation {
-  std::string name;          // the driver's operation name
+  std::string name;          // the walk's name for it
+  std::string driver;        // the driver's operation
   std::string target;        // the file it reads or writes, in its folder
   bool load = false;         // reads the target into memory instead of writing it
   bool renames = false;      // on success the image's file name becomes the target
   bool backup = false;       // Save As: an existing target is kept under its ".BAK" name
   bool backupTaken = false;  // a ".BAK" file is there beforehand and must stay as it is
+  // Calls that always fail (QUORVEL_FAULT_ALWAYS), standing in for a file system without
+  // them: "link=EPERM" is a memory stick's, which has no hard links.
+  std::string always;
 };
 
 [[nodiscard]] const std::vector<Operation>& Operations();
@@ -99,6 +104,9 @@ struct Leftovers {
 struct Verdict {
   bool reported = false;  // a File Error box was shown
   bool oldOrNew = false;  // the target holds its old or its new content, byte for byte
+  // Killed between moving the old file to its ".BAK" name and renaming the new one in: the
+  // window a file system without hard links leaves (the old content is in the ".BAK").
+  bool renameWindow = false;
   std::vector<std::string> problems;
 };
 [[nodiscard]] Verdict Judge(const Operation& operation, const Scenario& scenario,

@@ -8,6 +8,13 @@
 //                       short1 / half: a read or write moves 1 byte / half the bytes asked;
 //                       stall: the process stops itself with SIGSTOP inside the call (a write
 //                       first writes half its bytes), for a parent to kill it there
+//   QUORVEL_FAULT_ALWAYS  "name=ERRNO,...": every other counted call of that name fails with
+//                       that error, as on a file system that lacks it (link=EPERM: no hard
+//                       links)
+//
+// Only the thread that armed the library is counted: the editor does its file work on the
+// user-interface thread, while the toolkit looks into the folder from threads of its own, at
+// moments that vary from run to run.
 //
 // Counting starts once the program calls quorvel_fault_arm(1), so it can set itself up first;
 // quorvel_fault_report() describes the calls counted. A program finds both with
@@ -69,6 +76,11 @@ struct State {
   bool hit = false;
   char hitName[32] = {};
   std::array<const char*, kMaxTrace> trace{};
+  struct Always {
+    char name[32] = {};
+    int error = 0;
+  };
+  std::array<Always, 8> always{};
   std::array<bool, kMaxTrackedFd> tracked{};
   std::array<std::array<char, PATH_MAX>, kMaxTrackedFd> paths{};
 };
@@ -103,6 +115,18 @@ void Initialise() {
       }
     }
     if (const char* call = std::getenv("QUORVEL_FAULT_CALL")) state.target = std::atol(call);
+    if (const char* always = std::getenv("QUORVEL_FAULT_ALWAYS")) {
+      std::string_view rest(always);
+      for (State::Always& entry : state.always) {
+        if (rest.empty()) break;
+        const std::string_view item = rest.substr(0, rest.find(','));
+        rest.remove_prefix(std::min(rest.size(), item.size() + 1));
+        const auto equals = item.find('=');
+        if (equals == std::string_view::npos || equals >= sizeof entry.name) continue;
+        item.copy(entry.name, equals);
+        entry.error = ErrnoFromName(item.substr(equals + 1));
+      }
+    }
     const std::string_view kind = std::getenv("QUORVEL_FAULT_KIND") != nullptr
                                       ? std::getenv("QUORVEL_FAULT_KIND")
                                       : std::string_view();
@@ -191,7 +215,12 @@ Decision Count(const char* name, Family family) {
   if (::pthread_equal(state.armedThread, ::pthread_self()) == 0) return {};
   if (static_cast<std::size_t>(state.counted) < kMaxTrace) state.trace[state.counted] = name;
   ++state.counted;
-  if (state.target == 0 || state.counted != state.target) return {};
+  if (state.target == 0 || state.counted != state.target) {
+    for (const State::Always& entry : state.always) {
+      if (entry.error != 0 && std::strcmp(entry.name, name) == 0) return {Kind::Errno, entry.error};
+    }
+    return {};
+  }
   const bool transfers = family == Family::Read || family == Family::Write;
   if ((state.kind == Kind::ShortOne || state.kind == Kind::Half) && !transfers) return {};
   if (state.kind == Kind::None) return {};

@@ -20,6 +20,7 @@ struct Tally {
   int oldOrNew = 0;  // runs that left the target old or new
   int failed = 0;    // runs with any problem
   int strays = 0;    // crashed runs that left a temporary file
+  int windows = 0;   // crashed runs that left the old content only under the ".BAK" name
 
   void Add(const Tally& other) {
     runs += other.runs;
@@ -28,6 +29,7 @@ struct Tally {
     oldOrNew += other.oldOrNew;
     failed += other.failed;
     strays += other.strays;
+    windows += other.windows;
   }
 };
 
@@ -57,6 +59,9 @@ class TotalsPrinter : public ::testing::Environment {
               << tally.reported << ", target old or new " << tally.oldOrNew << ", failing rows "
               << tally.failed;
     if (tally.strays > 0) std::cout << ", temporary files left by kills " << tally.strays;
+    if (tally.windows > 0) {
+      std::cout << ", name missing with the old content in the .BAK " << tally.windows;
+    }
     std::cout << std::endl;
   }
 };
@@ -76,7 +81,7 @@ Baseline RunBaseline(const Operation& operation) {
   for (int attempt = 0; attempt < 2; ++attempt) {
     const TempFolder folder;
     Scenario scenario = Prepare(operation, folder.path());
-    const DriverRun run = RunDriver(operation.name, folder.path(), {});
+    const DriverRun run = RunDriver(operation, folder.path(), {});
     const Leftovers left = Inspect(operation, folder.path());
     if (!scenario.newTarget) scenario.newTarget = left.target;
     const Verdict verdict = Judge(operation, scenario, {}, run, left, false);
@@ -117,7 +122,7 @@ TEST_P(FaultWalk, EachCallFailingLeavesTheOldOrNewFileAndIsReported) {
       const Fault fault{static_cast<long>(index + 1), kind};
       const TempFolder folder;
       const Scenario scenario = Prepare(operation, folder.path(), baseline.exported);
-      const DriverRun run = RunDriver(operation.name, folder.path(), fault);
+      const DriverRun run = RunDriver(operation, folder.path(), fault);
       const Verdict verdict =
           Judge(operation, scenario, fault, run, Inspect(operation, folder.path()), false);
       ++tally.runs;
@@ -155,12 +160,13 @@ TEST_P(CrashWalk, KilledInsideEachCallLeavesTheOldOrNewFile) {
     const Fault fault{static_cast<long>(index + 1), "stall"};
     const TempFolder folder;
     const Scenario scenario = Prepare(operation, folder.path(), baseline.exported);
-    const DriverRun run = RunDriver(operation.name, folder.path(), fault);
+    const DriverRun run = RunDriver(operation, folder.path(), fault);
     const Leftovers left = Inspect(operation, folder.path());
     const Verdict verdict = Judge(operation, scenario, fault, run, left, true);
     ++tally.runs;
     tally.hit += run.stopped ? 1 : 0;
     tally.oldOrNew += verdict.oldOrNew ? 1 : 0;
+    tally.windows += verdict.renameWindow ? 1 : 0;
     tally.failed += verdict.problems.empty() ? 0 : 1;
     killedInWrite += run.stopped && IsWrite(call) ? 1 : 0;
     for (const std::string& name : left.names) tally.strays += scenario.names.count(name) ? 0 : 1;
@@ -181,7 +187,7 @@ TEST_P(Driver, EachOperationSucceedsWithoutFaults) {
   const Operation& operation = FindOperation(GetParam());
   const TempFolder folder;
   Scenario scenario = Prepare(operation, folder.path());
-  const DriverRun run = RunDriver(operation.name, folder.path(), {}, false);
+  const DriverRun run = RunDriver(operation, folder.path(), {}, false);
   const Leftovers left = Inspect(operation, folder.path());
   if (!scenario.newTarget) {
     ASSERT_TRUE(left.target.has_value()) << run.output;
@@ -193,20 +199,27 @@ TEST_P(Driver, EachOperationSucceedsWithoutFaults) {
   EXPECT_EQ(run.Field("calls"), "0");  // nothing counts without the library
 }
 
-std::vector<std::string> OperationNames(bool savesOnly) {
+// The operations' names: all, or those that write, or those on a plain file system.
+enum class Pick { All, Saves, PlainFileSystem };
+
+std::vector<std::string> OperationNames(Pick pick) {
   std::vector<std::string> names;
   for (const Operation& operation : Operations()) {
-    if (!savesOnly || !operation.load) names.push_back(operation.name);
+    if (pick == Pick::Saves && operation.load) continue;
+    if (pick == Pick::PlainFileSystem && !operation.always.empty()) continue;
+    names.push_back(operation.name);
   }
   return names;
 }
 
 std::string ParamName(const ::testing::TestParamInfo<std::string>& info) { return info.param; }
 
-INSTANTIATE_TEST_SUITE_P(Operations, FaultWalk, ::testing::ValuesIn(OperationNames(false)),
+INSTANTIATE_TEST_SUITE_P(Operations, FaultWalk, ::testing::ValuesIn(OperationNames(Pick::All)),
                          ParamName);
-INSTANTIATE_TEST_SUITE_P(Saves, CrashWalk, ::testing::ValuesIn(OperationNames(true)), ParamName);
-INSTANTIATE_TEST_SUITE_P(Operations, Driver, ::testing::ValuesIn(OperationNames(false)), ParamName);
+INSTANTIATE_TEST_SUITE_P(Saves, CrashWalk, ::testing::ValuesIn(OperationNames(Pick::Saves)),
+                         ParamName);
+INSTANTIATE_TEST_SUITE_P(Operations, Driver,
+                         ::testing::ValuesIn(OperationNames(Pick::PlainFileSystem)), ParamName);
 
 }  // namespace
 }  // namespace faults
