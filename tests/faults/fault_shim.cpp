@@ -65,8 +65,13 @@ struct Decision {
 struct State {
   std::once_flag once;
   std::mutex lock;
-  char dir[PATH_MAX] = {};
-  std::size_t dirLength = 0;
+  // The folder as given and as the kernel names it (through symlinks): a path may use either.
+  struct Folder {
+    char path[PATH_MAX] = {};
+    std::size_t length = 0;
+  };
+  std::array<Folder, 2> dirs{};
+  bool watching = false;
   long target = 0;
   Kind kind = Kind::None;
   int error = 0;
@@ -105,14 +110,15 @@ int ErrnoFromName(std::string_view name) {
 void Initialise() {
   std::call_once(state.once, [] {
     if (const char* dir = std::getenv("QUORVEL_FAULT_DIR"); dir != nullptr && *dir != '\0') {
-      // The folder as the kernel names it, so that resolved paths compare equal.
-      if (::realpath(dir, state.dir) == nullptr) {
-        std::snprintf(state.dir, sizeof state.dir, "%s", dir);
+      std::snprintf(state.dirs[0].path, PATH_MAX, "%s", dir);
+      if (::realpath(dir, state.dirs[1].path) == nullptr) state.dirs[1] = state.dirs[0];
+      for (State::Folder& folder : state.dirs) {
+        folder.length = std::strlen(folder.path);
+        while (folder.length > 1 && folder.path[folder.length - 1] == '/') {
+          folder.path[--folder.length] = '\0';
+        }
       }
-      state.dirLength = std::strlen(state.dir);
-      while (state.dirLength > 1 && state.dir[state.dirLength - 1] == '/') {
-        state.dir[--state.dirLength] = '\0';
-      }
+      state.watching = true;
     }
     if (const char* call = std::getenv("QUORVEL_FAULT_CALL")) state.target = std::atol(call);
     if (const char* always = std::getenv("QUORVEL_FAULT_ALWAYS")) {
@@ -144,10 +150,12 @@ void Initialise() {
 }
 
 bool IsUnderDir(const char* absolute) {
-  if (state.dirLength == 0) return false;
-  if (std::strncmp(absolute, state.dir, state.dirLength) != 0) return false;
-  const char next = absolute[state.dirLength];
-  return next == '\0' || next == '/' || state.dir[state.dirLength - 1] == '/';
+  for (const State::Folder& folder : state.dirs) {
+    if (folder.length == 0 || std::strncmp(absolute, folder.path, folder.length) != 0) continue;
+    const char next = absolute[folder.length];
+    if (next == '\0' || next == '/' || folder.path[folder.length - 1] == '/') return true;
+  }
+  return false;
 }
 
 bool IsTracked(int fd) { return fd >= 0 && fd < kMaxTrackedFd && state.tracked[fd]; }
@@ -167,7 +175,7 @@ void Join(char* out, const char* base, const char* path) {
 // path is judged by its text: the folder's own files are named through the folder.
 bool Concerns(int dirfd, const char* path) {
   Initialise();
-  if (state.dirLength == 0 || path == nullptr) return false;
+  if (!state.watching || path == nullptr) return false;
   if (path[0] == '/') return IsUnderDir(path);
   char absolute[PATH_MAX];
   if (dirfd == AT_FDCWD) {
