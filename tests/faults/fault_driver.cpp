@@ -15,6 +15,8 @@
 // reports, as tab-separated key=value fields:
 //   boxes      the number of "File Error" boxes the operation showed
 //   texts      their texts, joined by "|"
+//   others     "title: text" of any other box but the export's "Overwrite?" question (the
+//              standard error box of a failure no handler caught, for one)
 //   image      old / new / other: the image in memory against the one before the operation
 //              (old) and, for Load, the target's content (new)
 //   file       the image's file name afterwards, without its folder
@@ -108,7 +110,7 @@ std::string ListsText() { return FormatEcu(TableEd->Header, TableEd->Lists).Text
 // Answers the operation's windows: its file dialog gets `path`, a question `answer`, any other
 // box its first button. The library is armed once the dialog is answered, so the toolkit's own
 // look into the folder while the dialog is open (file icons, read from the files) never counts.
-// Returns the message boxes seen, as "title: text".
+// Returns the message boxes seen, as (title, text).
 std::vector<std::pair<QString, QString>> AnswerArmed(const std::function<void()>& action,
                                                      const QString& path,
                                                      QMessageBox::StandardButton answer) {
@@ -196,10 +198,13 @@ int Run(const std::string& operation, const fs::path& folder) {
 
   int boxes = 0;
   std::string texts;
+  std::string others;  // any box but the file boxes and the export's question
   for (const auto& [title, text] : seen) {
-    if (title != "File Error") continue;
-    ++boxes;
-    texts += (texts.empty() ? "" : "|") + text.toStdString();
+    if (title == "Overwrite?") continue;
+    std::string& list = title == "File Error" ? texts : others;
+    if (title == "File Error") ++boxes;
+    list += (list.empty() ? "" : "|") + (title == "File Error" ? "" : title.toStdString() + ": ") +
+            text.toStdString();
   }
   std::string state = "other";
   if (RomImage.Bytes == oldImage && RomImage.Size == oldSize) {
@@ -208,8 +213,8 @@ int Run(const std::string& operation, const fs::path& folder) {
              RomImage.Size == static_cast<std::int64_t>(newImage->size())) {
     state = "new";
   }
-  std::cout << "boxes=" << boxes << "\ttexts=" << texts << "\timage=" << state
-            << "\tfile=" << fs::path(RomImage.FileName).filename().string()
+  std::cout << "boxes=" << boxes << "\ttexts=" << texts << "\tothers=" << others
+            << "\timage=" << state << "\tfile=" << fs::path(RomImage.FileName).filename().string()
             << "\tlists=" << (ListsText() == listsBefore ? "same" : "changed") << '\t';
   // The library's report is space-separated; the walk reads it as fields too.
   std::string report = Report();

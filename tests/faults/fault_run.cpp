@@ -377,6 +377,8 @@ Verdict Judge(const Operation& operation, const Scenario& scenario, const Fault&
   }
   if (fault.call > 0 && run.Field("hit") == "-") problems.push_back("the fault was not hit");
 
+  if (!run.Field("others").empty())
+    problems.push_back("another box showed: " + run.Field("others"));
   verdict.reported = run.Field("boxes") != "0";
   const bool succeeded = !verdict.reported;
   if (succeeded && left.target != scenario.newTarget) {
