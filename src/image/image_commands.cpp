@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/controls.h"
+#include "app/file_progress.h"
 #include "app/main_window.h"
 #include "app/shared_state.h"
 #include "app/windows.h"
@@ -56,6 +57,8 @@ bool Succeeded(FileResult result) {
     case FileResult::OperationFailed:
       ShowOperationFailure();
       return false;
+    case FileResult::Cancelled:
+      return false;
   }
   return false;
 }
@@ -90,8 +93,10 @@ void TMain::LoadFile(const QString& chosen) {
   lastFolder_ = QFileInfo(chosen).absolutePath();
   const std::string path = chosen.toStdString();
 
-  // The new image is read whole before the old one is let go, so a failure keeps the old.
-  LoadedImage loaded = ReadImageFile(path);
+  // The new image is read whole before the old one is let go, so a failure keeps the old; a
+  // cancelled load changes nothing at all.
+  LoadedImage loaded = ReadImageFile(path, FileProgress(this, "Loading", path, true).ForReading());
+  if (loaded.result == FileResult::Cancelled) return;
   if (Succeeded(loaded.result)) {
     RomImage.Size = static_cast<std::int32_t>(loaded.bytes.size());
     RomImage.Bytes = std::move(loaded.bytes);
@@ -114,7 +119,9 @@ void TMain::OfferCompanion(const std::string& imagePath) {
 }
 
 void TMain::SaveClick() {
-  Succeeded(WriteImageFile(RomImage.FileName, ImageBytes(), WriteMode::ExistingFile));
+  Succeeded(WriteImageFile(RomImage.FileName, ImageBytes(), WriteMode::ExistingFile,
+                           FileProgress(this, "Saving", RomImage.FileName, false).ForWriting())
+                .result);
 }
 
 void TMain::SaveAsClick() {
@@ -128,10 +135,11 @@ void TMain::SaveAsClick() {
   lastSaveAsName_ = QFileInfo(*chosen).fileName();
   const std::string path = chosen->toStdString();
 
-  // An existing file is moved aside to its ".BAK" name beside it; a taken name keeps the old
-  // backup and the file is simply overwritten.
-  MoveToBackup(path);
-  if (Succeeded(WriteImageFile(path, ImageBytes(), WriteMode::NewFile))) {
+  // An existing file is kept under its ".BAK" name beside it (a taken name keeps the old
+  // backup) and replaced whole; the caption changes only once the data is on the disk.
+  if (Succeeded(WriteImageFile(path, ImageBytes(), WriteMode::NewFileWithBackup,
+                               FileProgress(this, "Saving", path, false).ForWriting())
+                    .result)) {
     ShowImageLoaded(path);
   }
 }

@@ -1,11 +1,17 @@
 #include "tables/ecu_file.h"
 
 #include "app/number_text.h"
+#include "image/safe_write.h"
 #include "tables/ecu_scan.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
-#include <fstream>
 #include <istream>
+#include <span>
+#include <system_error>
+
+#include <unistd.h>
 
 namespace {
 
@@ -79,12 +85,13 @@ std::string EcuReadReport::OpenFailureMessage() const {
   return CountMessage("Bad .ecu file! Check there are actually ", Count, " tables. (3)");
 }
 
-EcuReadReport ReadEcuText(std::string_view text, EcuHeader& header, TableDefinitions& lists) {
+namespace {
+
+EcuReadReport ReadEcu(EcuInput& input, EcuHeader& header, TableDefinitions& lists) {
   EcuReadReport report;
   lists.Ordinary.Clear();
   lists.BitWise.Clear();
 
-  EcuInput input(text);
   const bool header_read = ReadNumberField(input, "{%x", ',', header.Values[0]) &&
                            ReadNumberField(input, "%x", ',', header.Values[1]) &&
                            ReadNumberField(input, "%d", ',', header.Values[2]) &&
@@ -120,31 +127,83 @@ EcuReadReport ReadEcuText(std::string_view text, EcuHeader& header, TableDefinit
   return report;
 }
 
+}  // namespace
+
+EcuReadReport ReadEcuText(std::string_view text, EcuHeader& header, TableDefinitions& lists) {
+  EcuInput input(text);
+  return ReadEcu(input, header, lists);
+}
+
+namespace {
+
+EcuReadReport CouldNotRead() {
+  EcuReadReport report;
+  report.Status = EcuReadStatus::CouldNotOpen;
+  report.Message = kEcuCouldNotOpen;
+  return report;
+}
+
+// Reads from a source block by block into fresh lists, so memory follows what is stored, not
+// the file's size; the lists and header take the result only when the whole source could be
+// read.
+EcuReadReport ReadEcuSource(const EcuInput::Source& source, const bool& failed, EcuHeader& header,
+                            TableDefinitions& lists) {
+  EcuHeader read_header = header;
+  TableDefinitions read_lists;
+  EcuInput input(source);
+  EcuReadReport report = ReadEcu(input, read_header, read_lists);
+  if (failed) return CouldNotRead();
+  header = read_header;
+  lists = std::move(read_lists);
+  return report;
+}
+
+}  // namespace
+
 EcuReadReport ReadEcuStream(std::istream& in, EcuHeader& header, TableDefinitions& lists) {
-  std::string text;
-  char block[65536];
-  while (in.read(block, sizeof block) || in.gcount() > 0) {
-    text.append(block, static_cast<std::size_t>(in.gcount()));
-  }
-  if (in.bad()) {
-    EcuReadReport report;
-    report.Status = EcuReadStatus::CouldNotOpen;
-    report.Message = kEcuCouldNotOpen;
-    return report;
-  }
-  return ReadEcuText(text, header, lists);
+  bool failed = false;
+  const auto source = [&](std::span<char> block) -> std::size_t {
+    in.read(block.data(), static_cast<std::streamsize>(block.size()));
+    failed = failed || in.bad();
+    return failed ? 0 : static_cast<std::size_t>(in.gcount());
+  };
+  return ReadEcuSource(source, failed, header, lists);
 }
 
 EcuReadReport ReadEcuFile(const std::filesystem::path& path, EcuHeader& header,
                           TableDefinitions& lists) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in.is_open()) {
-    EcuReadReport report;
-    report.Status = EcuReadStatus::CouldNotOpen;
-    report.Message = kEcuCouldNotOpen;
-    return report;
-  }
-  return ReadEcuStream(in, header, lists);
+  // Only a regular file: a FIFO or device is refused before a byte is read.
+  const OpenedFile opened = OpenRegularFile(path.string(), false);
+  if (opened.outcome.result != FileResult::Ok) return CouldNotRead();
+  bool failed = false;
+  std::uint64_t offset = 0;
+  const auto source = [&](std::span<char> block) -> std::size_t {
+    const int fd = opened.file.fd();
+    // A hole of a sparse file reads as zeros: they are made here instead of read, so even a
+    // file of gigabytes of nothing is through in a moment.
+    const off_t data = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
+    if ((data < 0 && errno == ENXIO) || data > static_cast<off_t>(offset)) {
+      const std::uint64_t hole_end = data < 0 ? opened.size : static_cast<std::uint64_t>(data);
+      const auto count = static_cast<std::size_t>(
+          std::min<std::uint64_t>(block.size(), hole_end > offset ? hole_end - offset : 0));
+      std::fill_n(block.data(), count, '\0');
+      offset += count;
+      if (::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0) return count;
+      failed = true;
+      return 0;
+    }
+    for (;;) {
+      const ssize_t got = ::read(fd, block.data(), block.size());
+      if (got >= 0) {
+        offset += static_cast<std::uint64_t>(got);
+        return static_cast<std::size_t>(got);
+      }
+      if (errno != EINTR) break;
+    }
+    failed = true;
+    return 0;
+  };
+  return ReadEcuSource(source, failed, header, lists);
 }
 
 EcuText FormatEcu(const EcuHeader& header, const TableDefinitions& lists) {
@@ -206,21 +265,28 @@ EcuText FormatEcu(const EcuHeader& header, const TableDefinitions& lists) {
 }
 
 EcuWriteReport WriteEcuFile(const std::filesystem::path& path, const EcuHeader& header,
-                            const TableDefinitions& lists) {
+                            const TableDefinitions& lists, const WriteProgress& progress) {
   const EcuText text = FormatEcu(header, lists);
   EcuWriteReport report;
-  // Opening truncates, so an existing file is replaced only once the new one is open.
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) {
+  // An export that stops early leaves an existing file as it was; a new file gets what was
+  // made up to the stop.
+  FileOutcome written;
+  std::error_code ignored;
+  if (!text.Complete && std::filesystem::is_regular_file(path, ignored)) {
+    written = {FileResult::OperationFailed, "the export stopped early"};
+  } else {
+    written = WriteFileSafely(
+        path.string(),
+        std::span(reinterpret_cast<const std::uint8_t*>(text.Text.data()), text.Text.size()),
+        WriteKind::Whole, progress);
+  }
+  if (written.result == FileResult::OpenFailed) {
     report.Status = EcuWriteStatus::CouldNotOpen;
     report.Message = kEcuCouldNotOpenForWriting;
-    return report;
-  }
-  out.write(text.Text.data(), static_cast<std::streamsize>(text.Text.size()));
-  out.close();
-  if (out.fail() || !text.Complete) {
+  } else if (written.result != FileResult::Ok || !text.Complete) {
     report.Status = EcuWriteStatus::Failed;
     report.Message = kEcuWriteFailed;
   }
+  report.Reason = std::move(written.reason);
   return report;
 }

@@ -5,6 +5,7 @@
 // replaces both definition lists with a file's tables; the writer exports both lists. Neither
 // shows anything: they return what the table editor tells the user.
 
+#include "image/safe_write.h"
 #include "tables/definition_list.h"
 
 #include <array>
@@ -78,7 +79,9 @@ struct EcuReadReport {
 
 // Replace both lists (and the header values as far as they are read) with the tables of an
 // ".ecu" text. A load sets SelectedList to ordinary and selects row 1 of the ordinary list.
-// The file reader leaves lists and header untouched when the file cannot be read.
+// The stream and file readers read block by block, so memory follows what is stored; they
+// leave lists and header untouched when the input cannot be read, and the file reader reads
+// only a regular file.
 [[nodiscard]] EcuReadReport ReadEcuText(std::string_view text, EcuHeader& header,
                                         TableDefinitions& lists);
 [[nodiscard]] EcuReadReport ReadEcuStream(std::istream& in, EcuHeader& header,
@@ -101,10 +104,13 @@ struct EcuWriteReport {
   // Shown in a box titled kEcuErrorTitle when not empty: with OK for CouldNotOpen, with OK
   // and Cancel for Failed.
   std::string Message;
+  std::string Reason;  // what failed on which file, when not Written
 };
 
-// Exports both lists into the file, replacing its content. An existing file is left untouched
-// unless it could be opened for writing, so callers must not delete it first. After a failure
-// the file holds what was written up to it.
+// Exports both lists into the file, replacing it all at once once the new content is
+// complete: an existing file is left untouched unless it could be opened for writing, and
+// keeps its content after any failure, so callers must not delete it first. A new file gets
+// the text made up to a field that stopped the export.
 [[nodiscard]] EcuWriteReport WriteEcuFile(const std::filesystem::path& path,
-                                          const EcuHeader& header, const TableDefinitions& lists);
+                                          const EcuHeader& header, const TableDefinitions& lists,
+                                          const WriteProgress& progress = {});

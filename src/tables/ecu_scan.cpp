@@ -2,7 +2,9 @@
 
 #include "app/number_text.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -236,10 +238,32 @@ int EcuInput::Peek() const {
   return static_cast<unsigned char>(c);
 }
 
+EcuInput::EcuInput(Source source)
+    : source_(std::move(source)), buffer_(std::size_t{1} << 20, '\0'), source_ended_(false) {
+  text_ = std::string_view(buffer_.data(), 0);
+  Refill();
+}
+
+void EcuInput::Refill() {
+  while (!source_ended_ && position_ + 2 > text_.size()) {
+    // Keep from the character an Unget may return to; the rest was read.
+    const std::size_t keep_from = std::min(last_position_, position_);
+    const std::size_t kept = text_.size() - keep_from;
+    std::memmove(buffer_.data(), buffer_.data() + keep_from, kept);
+    dropped_ += keep_from;
+    position_ -= keep_from;
+    last_position_ -= keep_from;
+    const std::size_t got = source_(std::span<char>(buffer_).subspan(kept));
+    source_ended_ = got == 0;
+    text_ = std::string_view(buffer_.data(), kept + got);
+  }
+}
+
 int EcuInput::Get() {
   last_position_ = position_;
   const int c = Peek();
   if (c != End) position_ += c == '\n' && text_[position_] == '\r' ? 2 : 1;
+  if (!source_ended_) Refill();
   return c;
 }
 
@@ -248,10 +272,23 @@ void EcuInput::Unget(int c) {
 }
 
 bool EcuInput::SkipPast(char stop) {
-  for (int c = Get(); c != End; c = Get()) {
-    if (c == static_cast<unsigned char>(stop)) return true;
+  // Whole blocks are searched at once: a file of megabytes without the character ends fast.
+  // A CR LF is one line end, so searching for the LF finds it as well.
+  for (;;) {
+    const void* found = position_ < text_.size()
+                            ? std::memchr(text_.data() + position_, stop, text_.size() - position_)
+                            : nullptr;
+    if (found != nullptr) {
+      const auto at = static_cast<std::size_t>(static_cast<const char*>(found) - text_.data());
+      last_position_ = stop == '\n' && at > position_ && text_[at - 1] == '\r' ? at - 1 : at;
+      position_ = at + 1;
+      if (!source_ended_) Refill();
+      return true;
+    }
+    last_position_ = position_ = text_.size();
+    if (source_ended_) return false;
+    Refill();
   }
-  return false;
 }
 
 bool ReadNumberField(EcuInput& input, std::string_view pattern, char stop, std::int32_t& target) {

@@ -1,11 +1,13 @@
 #pragma once
 
 // The reading steps of the ".ecu" reader: numeric fields scanned as the C library's fscanf
-// does, and text fields ended by "," or "}". The input is a text held in memory, read one
-// character at a time; nothing is ever read outside it.
+// does, and text fields ended by "," or "}". The input is a text held in memory or a source
+// read block by block, read one character at a time; nothing is ever read outside it.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -16,7 +18,12 @@ class EcuInput {
  public:
   static constexpr int End = -1;
 
+  // Fills the span from the start and returns the count put there; 0 at the end.
+  using Source = std::function<std::size_t(std::span<char>)>;
+
   explicit EcuInput(std::string_view text) : text_(text) {}
+  // Reads the source a block at a time, holding one block.
+  explicit EcuInput(Source source);
 
   // The next character, without taking it.
   [[nodiscard]] int Peek() const;
@@ -26,15 +33,22 @@ class EcuInput {
   void Unget(int c);
   [[nodiscard]] bool AtEnd() const { return position_ >= text_.size(); }
   // Bytes taken so far.
-  [[nodiscard]] std::size_t Position() const { return position_; }
+  [[nodiscard]] std::size_t Position() const { return dropped_ + position_; }
 
   // Takes characters up to and including `stop`; false when the text ends first.
   bool SkipPast(char stop);
 
  private:
-  std::string_view text_;
+  // Keeps two characters after the position in text_ while the source has more.
+  void Refill();
+
+  std::string_view text_;  // the text, or the part of buffer_ not yet dropped
   std::size_t position_ = 0;
   std::size_t last_position_ = 0;
+  Source source_;
+  std::string buffer_;
+  std::size_t dropped_ = 0;  // bytes of the source no longer held
+  bool source_ended_ = true;
 };
 
 // Scans `pattern` into `target` as fscanf does, then skips past the next `stop` character.

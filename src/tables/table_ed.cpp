@@ -3,6 +3,7 @@
 #include "app/controls.h"
 
 #include "app/application.h"
+#include "app/file_progress.h"
 #include "app/main_window.h"
 #include "app/number_text.h"
 #include "app/shared_state.h"
@@ -359,7 +360,8 @@ void TTableEd::ReadEcuFile(const std::string& path) {
 }
 
 void TTableEd::ExportEcuFile(const std::string& path) {
-  const EcuWriteReport report = WriteEcuFile(path, Header, Lists);
+  const EcuWriteReport report =
+      WriteEcuFile(path, Header, Lists, FileProgress(this, "Exporting", path, false).ForWriting());
   switch (report.Status) {
     case EcuWriteStatus::Written:
       return;

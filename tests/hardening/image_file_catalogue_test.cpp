@@ -1,6 +1,7 @@
 // Image files of every awkward kind, loaded through the Load button: each row is the file and
 // what the user then sees. A failure never disturbs the image already held.
 
+#include "support/file_size_limit.h"
 #include "support/modal.h"
 #include "support/temp_folder.h"
 #include "support/window_fixture.h"
@@ -119,22 +120,34 @@ TEST_F(ImageFileCatalogueTest, LoadingEachKindOfFile) {
 TEST_F(ImageFileCatalogueTest, SavingOntoAFullDeviceIsReportedAndKeepsTheImage) {
   TempFolder folder;
   const std::string full = folder / "full.bin";
-  std::filesystem::create_symlink("/dev/full", full);
+  WriteFile(full, CountingBytes(16));
   RomImage.Bytes = CountingBytes(8192);
   RomImage.Size = 8192;
   RomImage.FileName = full;
   for (QPushButton* button : {Main->Save, Main->SaveAs}) button->setEnabled(true);
 
-  auto seen = ModalScript().Run([] { QTest::mouseClick(Main->Save, Qt::LeftButton); });
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].text, kOperationFailure);
-  seen = ModalScript().ChooseFile(QString::fromStdString(full)).Run([] {
-    QTest::mouseClick(Main->SaveAs, Qt::LeftButton);
-  });
+  std::vector<SeenModal> seen;
+  {
+    const FileSizeLimit limit(1024);  // the disk is full past 1 KiB
+    seen = ModalScript().Run([] { QTest::mouseClick(Main->Save, Qt::LeftButton); });
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].text, kOperationFailure);
+    seen = ModalScript().ChooseFile(QString::fromStdString(full)).Run([] {
+      QTest::mouseClick(Main->SaveAs, Qt::LeftButton);
+    });
+  }
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[1].text, kOperationFailure);
   EXPECT_EQ(*RomImage.Bytes, CountingBytes(8192));
   EXPECT_EQ(RomImage.FileName, full);
+  EXPECT_EQ(ReadFile(full), CountingBytes(16));  // the file keeps its old content
+  // The device itself, behind a link, is refused before anything is written.
+  const std::string device = folder / "device.bin";
+  std::filesystem::create_symlink("/dev/full", device);
+  RomImage.FileName = device;
+  seen = ModalScript().Run([] { QTest::mouseClick(Main->Save, Qt::LeftButton); });
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, kOpenFailure);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/application.h"
 #include "graphview/graph_edit.h"
+#include "support/file_size_limit.h"
 #include "support/modal.h"
 #include "support/temp_folder.h"
 #include "support/window_fixture.h"
@@ -212,11 +213,22 @@ TEST_F(ImageCommandsTest, SaveWritesOverTheLoadedFileWithoutBackup) {
 }
 
 TEST_F(ImageCommandsTest, ASaveThatCannotBeWrittenIsReported) {
-  LoadNew("car.bin", CountingBytes(4096));
-  RomImage.FileName = "/dev/full";
-  auto seen = ModalScript().Run(ClickSave);
+  const std::string path = LoadNew("car.bin", CountingBytes(4096));
+  (*RomImage.Bytes)[0] = 0xEE;
+  std::vector<SeenModal> seen;
+  {
+    const FileSizeLimit full(1024);  // writes fail as on a full disk
+    seen = ModalScript().Run(ClickSave);
+  }
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(seen[0].text, kOperationFailure);
+  EXPECT_EQ(ReadFile(path), CountingBytes(4096));
+
+  // A device is no image file: refused before anything is written.
+  RomImage.FileName = "/dev/full";
+  seen = ModalScript().Run(ClickSave);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].text, "Couldn't open file!");
 
   RomImage.FileName = folder_ / "gone.bin";
   seen = ModalScript().Run(ClickSave);
@@ -283,12 +295,24 @@ TEST_F(ImageCommandsTest, SaveAsBacksUpBesideTheFileWhateverTheCurrentFolder) {
 TEST_F(ImageCommandsTest, ASaveAsThatCannotBeWrittenIsReportedAndKeepsTheName) {
   const std::string path = LoadNew("car.bin", CountingBytes(4096));
   const std::string full = folder_ / "full.bin";
-  std::filesystem::create_symlink("/dev/full", full);  // a device that is always full
-  auto seen = ModalScript().ChooseFile(Q(full)).Run(ClickSaveAs);
+  std::vector<SeenModal> seen;
+  {
+    const FileSizeLimit limit(1024);  // writes fail as on a full disk
+    seen = ModalScript().ChooseFile(Q(full)).Run(ClickSaveAs);
+  }
   ASSERT_EQ(seen.size(), 2u);
   EXPECT_EQ(seen[1].text, kOperationFailure);
   EXPECT_EQ(RomImage.FileName, path);
   EXPECT_EQ(Main->MainStatusText->text(), Q(path) + " (4096 bytes)");
+  EXPECT_FALSE(std::filesystem::exists(full));  // nothing half-written under the name
+
+  // A link to a device that is always full: no image file, refused before any write.
+  const std::string device = folder_ / "device.bin";
+  std::filesystem::create_symlink("/dev/full", device);
+  seen = ModalScript().ChooseFile(Q(device)).Run(ClickSaveAs);
+  ASSERT_EQ(seen.size(), 2u);
+  EXPECT_EQ(seen[1].text, "Couldn't open file!");
+  EXPECT_EQ(RomImage.FileName, path);
 
   seen = ModalScript().ChooseFile(Q(folder_ / "no-such-folder/car.bin")).Run(ClickSaveAs);
   ASSERT_EQ(seen.size(), 2u);

@@ -1,4 +1,5 @@
 #include "image/image_file.h"
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,9 @@
 #include <filesystem>
 
 namespace {
+
+const std::vector<std::uint8_t> kOneByte9 = {9};
+const std::vector<std::uint8_t> kOneByte4 = {4};
 
 // Holds the exclusive lock another program would hold on a file while it has it open.
 class ForeignLock {
@@ -64,29 +68,39 @@ TEST(ReadImageFileTest, RefusesImagesTooLargeForASigned32BitSize) {
 TEST(WriteImageFileTest, ExistingFileIsOverwrittenFromTheStartNotCreated) {
   TempFolder folder;
   const std::string path = folder / "car.bin";
-  EXPECT_EQ(WriteImageFile(path, CountingBytes(4), WriteMode::ExistingFile),
+  EXPECT_EQ(WriteImageFile(path, CountingBytes(4), WriteMode::ExistingFile).result,
             FileResult::OpenFailed);
   EXPECT_FALSE(std::filesystem::exists(path));
 
   WriteFile(path, {9, 9, 9, 9, 9, 9});
-  EXPECT_EQ(WriteImageFile(path, CountingBytes(4), WriteMode::ExistingFile), FileResult::Ok);
+  EXPECT_EQ(WriteImageFile(path, CountingBytes(4), WriteMode::ExistingFile).result, FileResult::Ok);
   EXPECT_EQ(ReadFile(path), (std::vector<std::uint8_t>{0, 1, 2, 3, 9, 9}));
 }
 
 TEST(WriteImageFileTest, NewFileReplacesTheWholeContent) {
   TempFolder folder;
   const std::string path = folder / "new.bin";
-  EXPECT_EQ(WriteImageFile(path, CountingBytes(5), WriteMode::NewFile), FileResult::Ok);
+  EXPECT_EQ(WriteImageFile(path, CountingBytes(5), WriteMode::NewFile).result, FileResult::Ok);
   EXPECT_EQ(ReadFile(path), CountingBytes(5));
-  EXPECT_EQ(WriteImageFile(path, CountingBytes(2, 7), WriteMode::NewFile), FileResult::Ok);
+  EXPECT_EQ(WriteImageFile(path, CountingBytes(2, 7), WriteMode::NewFile).result, FileResult::Ok);
   EXPECT_EQ(ReadFile(path), CountingBytes(2, 7));
 }
 
 TEST(WriteImageFileTest, AFailingWriteIsReported) {
-  EXPECT_EQ(WriteImageFile("/dev/full", CountingBytes(4096), WriteMode::ExistingFile),
+  TempFolder folder;
+  const std::string path = folder / "car.bin";
+  WriteFile(path, CountingBytes(16));
+  const FileSizeLimit full(1024);  // a write past 1 KiB fails as on a full disk
+  EXPECT_EQ(WriteImageFile(path, CountingBytes(4096), WriteMode::ExistingFile).result,
             FileResult::OperationFailed);
-  EXPECT_EQ(WriteImageFile("/dev/full", CountingBytes(4096), WriteMode::NewFile),
+  EXPECT_EQ(WriteImageFile(path, CountingBytes(4096), WriteMode::NewFile).result,
             FileResult::OperationFailed);
+  EXPECT_EQ(ReadFile(path), CountingBytes(16));
+  // A device such as /dev/full is no image file: it is refused before anything is written.
+  EXPECT_EQ(WriteImageFile("/dev/full", CountingBytes(4096), WriteMode::ExistingFile).result,
+            FileResult::OpenFailed);
+  EXPECT_EQ(WriteImageFile("/dev/full", CountingBytes(4096), WriteMode::NewFile).result,
+            FileResult::OpenFailed);
 }
 
 TEST(WriteImageFileTest, AFileHeldByAnotherProgramIsLeftAlone) {
@@ -95,8 +109,9 @@ TEST(WriteImageFileTest, AFileHeldByAnotherProgramIsLeftAlone) {
   WriteFile(path, {1, 2, 3});
   const ForeignLock lock(path);
   ASSERT_TRUE(lock.locked());
-  EXPECT_EQ(WriteImageFile(path, CountingBytes(8), WriteMode::NewFile), FileResult::OpenFailed);
-  EXPECT_EQ(WriteImageFile(path, CountingBytes(8), WriteMode::ExistingFile),
+  EXPECT_EQ(WriteImageFile(path, CountingBytes(8), WriteMode::NewFile).result,
+            FileResult::OpenFailed);
+  EXPECT_EQ(WriteImageFile(path, CountingBytes(8), WriteMode::ExistingFile).result,
             FileResult::OpenFailed);
   EXPECT_EQ(ReadFile(path), (std::vector<std::uint8_t>{1, 2, 3}));
 }
@@ -111,36 +126,47 @@ TEST(FileNamesTest, BackupAndCompanionKeepFolderAndBaseName) {
   EXPECT_EQ(CompanionPath("/my ecu/Wagen Ä.bin"), "/my ecu/Wagen Ä.ecu");
 }
 
-TEST(MoveToBackupTest, MovesTheFileBesideItselfWhateverTheCurrentFolder) {
+TEST(SaveWithBackupTest, KeepsTheOldFileBesideItselfWhateverTheCurrentFolder) {
   TempFolder folder;
   TempFolder elsewhere;
   const auto previous = std::filesystem::current_path();
   std::filesystem::current_path(elsewhere.path());
   WriteFile(folder / "car.bin", {1, 2});
-  EXPECT_TRUE(MoveToBackup(folder / "car.bin"));
+  EXPECT_EQ(WriteImageFile(folder / "car.bin", kOneByte9, WriteMode::NewFileWithBackup).result,
+            FileResult::Ok);
   std::filesystem::current_path(previous);
-  EXPECT_FALSE(std::filesystem::exists(folder / "car.bin"));
+  EXPECT_EQ(ReadFile(folder / "car.bin"), (std::vector<std::uint8_t>{9}));
   EXPECT_EQ(ReadFile(folder / "car.BAK"), (std::vector<std::uint8_t>{1, 2}));
   EXPECT_FALSE(std::filesystem::exists(elsewhere / "car.BAK"));
 }
 
-TEST(MoveToBackupTest, NeverReplacesAnOldBackup) {
+TEST(SaveWithBackupTest, NeverReplacesAnOldBackup) {
   TempFolder folder;
   WriteFile(folder / "car.bin", {1, 2});
   WriteFile(folder / "car.BAK", {7});
-  EXPECT_FALSE(MoveToBackup(folder / "car.bin"));
-  EXPECT_EQ(ReadFile(folder / "car.bin"), (std::vector<std::uint8_t>{1, 2}));
+  EXPECT_EQ(WriteImageFile(folder / "car.bin", kOneByte9, WriteMode::NewFileWithBackup).result,
+            FileResult::Ok);
+  EXPECT_EQ(ReadFile(folder / "car.bin"), (std::vector<std::uint8_t>{9}));
   EXPECT_EQ(ReadFile(folder / "car.BAK"), (std::vector<std::uint8_t>{7}));
-  EXPECT_FALSE(MoveToBackup(folder / "missing.bin"));
+  // A new name has nothing to back up.
+  EXPECT_EQ(WriteImageFile(folder / "new.bin", kOneByte4, WriteMode::NewFileWithBackup).result,
+            FileResult::Ok);
+  EXPECT_FALSE(std::filesystem::exists(folder / "new.BAK"));
   {
     WriteFile(folder / "held.bin", {3});
     const ForeignLock lock(folder / "held.bin");
     ASSERT_TRUE(lock.locked());
-    EXPECT_FALSE(MoveToBackup(folder / "held.bin"));
+    EXPECT_EQ(WriteImageFile(folder / "held.bin", kOneByte9, WriteMode::NewFileWithBackup).result,
+              FileResult::OpenFailed);
     EXPECT_FALSE(std::filesystem::exists(folder / "held.BAK"));
+    EXPECT_EQ(ReadFile(folder / "held.bin"), (std::vector<std::uint8_t>{3}));
   }
-  EXPECT_TRUE(MoveToBackup(folder / "held.bin"));      // once let go
-  EXPECT_FALSE(MoveToBackup(folder.path().string()));  // a folder is not a file
+  EXPECT_EQ(WriteImageFile(folder / "held.bin", kOneByte9, WriteMode::NewFileWithBackup).result,
+            FileResult::Ok);  // once let go
+  EXPECT_EQ(ReadFile(folder / "held.BAK"), (std::vector<std::uint8_t>{3}));
+  // A folder is not a file.
+  EXPECT_EQ(WriteImageFile(folder.path().string(), kOneByte9, WriteMode::NewFileWithBackup).result,
+            FileResult::OpenFailed);
 }
 
 }  // namespace

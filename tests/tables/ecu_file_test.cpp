@@ -1,5 +1,7 @@
 #include "tables/ecu_file.h"
 
+#include "support/file_size_limit.h"
+
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -337,11 +339,20 @@ TEST_F(EcuFileTest, FailedOpenLeavesAnExistingFileUntouched) {
 }
 
 TEST_F(EcuFileTest, FailedWriteIsReported) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-  const EcuWriteReport report = WriteEcuFile("/dev/full", EcuHeader{}, FuelMapLists());
+  const fs::path path = folder_ / "full.qvt";
+  WriteAll(path, "old content");
+  EcuWriteReport report;
+  {
+    const FileSizeLimit full(8);  // a write past 8 bytes fails as on a full disk
+    report = WriteEcuFile(path, EcuHeader{}, FuelMapLists());
+  }
   EXPECT_EQ(report.Status, EcuWriteStatus::Failed);
   EXPECT_EQ(report.Message,
             "Can't perform one of the following file operations: Open, Seek, Read, Close.");
+  EXPECT_EQ(ReadAll(path), "old content");
+  // A device is no file to export into.
+  EXPECT_EQ(WriteEcuFile("/dev/full", EcuHeader{}, FuelMapLists()).Status,
+            EcuWriteStatus::CouldNotOpen);
 }
 
 TEST_F(EcuFileTest, IgnoresLocale) {
