@@ -75,6 +75,13 @@ const std::string kDefinitions =
     "{   0,   0, 0,   0, 1}\r\n"
     "{ 3f0,16,12, 1,0,-40.0000,  1.0000,  0.5000,Fuel Map, , , , }\r\n";
 
+// What exporting those gives: the reader takes field 8 as a divisor and the writer puts the X
+// scale there, the bit-wise list's blank row is counted and written as "{}".
+const std::string kExported =
+    "{   0,   0, 0,   0, 2}\r\n"
+    "{ 3f0,16,12, 1,0,  0.0000,  1.0000,  1.0000,Fuel Map, , , , }\r\n"
+    "{}\r\n";
+
 std::string OldExportText() {
   std::string text;
   for (int i = 0; i < 300; ++i) text += "{ old definitions, left by an earlier export }\r\n";
@@ -274,8 +281,7 @@ const Operation& FindOperation(const std::string& name) {
   throw std::invalid_argument("no operation " + name);
 }
 
-Scenario Prepare(const Operation& operation, const fs::path& folder,
-                 const std::optional<Bytes>& exported) {
+Scenario Prepare(const Operation& operation, const fs::path& folder) {
   Scenario scenario;
   const auto put = [&](const std::string& name, const Bytes& bytes) {
     WriteFile((folder / name).string(), bytes);
@@ -316,7 +322,7 @@ Scenario Prepare(const Operation& operation, const fs::path& folder,
       put("target.qvt", TextBytes(OldExportText()));
       scenario.oldTarget = TextBytes(OldExportText());
     }
-    scenario.newTarget = exported;
+    scenario.newTarget = TextBytes(kExported);
   }
   if (operation.backup || operation.backupTaken) scenario.names.insert("target.BAK");
   if (operation.backupTaken) {

@@ -86,10 +86,8 @@ struct Scenario {
   std::string imageName;           // the image's file name before the operation
 };
 
-// Puts the operation's files into `folder`. An export's new content is not known beforehand:
-// `exported` gives it (from a run without faults).
-Scenario Prepare(const Operation& operation, const std::filesystem::path& folder,
-                 const std::optional<Bytes>& exported = std::nullopt);
+// Puts the operation's files into `folder`.
+Scenario Prepare(const Operation& operation, const std::filesystem::path& folder);
 
 // What a run left: the target's and backup's content and the folder's names.
 struct Leftovers {

@@ -69,21 +69,14 @@ class TotalsPrinter : public ::testing::Environment {
 // gtest owns its environments.
 [[maybe_unused]] const auto* const kTotals = ::testing::AddGlobalTestEnvironment(new TotalsPrinter);
 
-// The operation run once without a fault: it must succeed; returns its calls and, for an
-// export, the file it wrote (the new content the walk compares against).
-struct Baseline {
+// The operation run without a fault, twice: it must succeed; returns the calls it makes.
+std::vector<std::string> RunBaseline(const Operation& operation) {
   std::vector<std::string> calls;
-  std::optional<Bytes> exported;
-};
-
-Baseline RunBaseline(const Operation& operation) {
-  Baseline baseline;
   for (int attempt = 0; attempt < 2; ++attempt) {
     const TempFolder folder;
-    Scenario scenario = Prepare(operation, folder.path());
+    const Scenario scenario = Prepare(operation, folder.path());
     const DriverRun run = RunDriver(operation, folder.path(), {});
     const Leftovers left = Inspect(operation, folder.path());
-    if (!scenario.newTarget) scenario.newTarget = left.target;
     const Verdict verdict = Judge(operation, scenario, {}, run, left, false);
     EXPECT_TRUE(verdict.problems.empty())
         << operation.name << " without a fault: " << Joined(verdict.problems, "; ") << "\n"
@@ -91,37 +84,35 @@ Baseline RunBaseline(const Operation& operation) {
     EXPECT_FALSE(verdict.reported) << run.output;
     // The toolkit's own work must not show up among the counted calls: two runs count alike.
     if (attempt == 0) {
-      baseline.calls = run.Trace();
-      baseline.exported = scenario.newTarget;
+      calls = run.Trace();
     } else {
-      EXPECT_EQ(run.Trace(), baseline.calls) << "the counted calls differ between two runs";
+      EXPECT_EQ(run.Trace(), calls) << "the counted calls differ between two runs";
     }
   }
-  return baseline;
+  return calls;
 }
 
 class FaultWalk : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FaultWalk, EachCallFailingLeavesTheOldOrNewFileAndIsReported) {
   const Operation& operation = FindOperation(GetParam());
-  const Baseline baseline = RunBaseline(operation);
-  ASSERT_FALSE(baseline.calls.empty()) << "no file call was counted";
-  ASSERT_TRUE(baseline.exported.has_value());
+  const std::vector<std::string> calls = RunBaseline(operation);
+  ASSERT_FALSE(calls.empty()) << "no file call was counted";
   // Success is reported only once the content, and a new name, are on the disk.
   if (!operation.load) {
-    EXPECT_TRUE(DurabilityProblems(baseline.calls).empty())
-        << Joined(DurabilityProblems(baseline.calls), "; ") << ": " << Joined(baseline.calls, ",");
+    EXPECT_TRUE(DurabilityProblems(calls).empty())
+        << Joined(DurabilityProblems(calls), "; ") << ": " << Joined(calls, ",");
   }
-  std::cout << operation.name << " makes " << baseline.calls.size()
-            << " file calls: " << Joined(baseline.calls, ",") << std::endl;
+  std::cout << operation.name << " makes " << calls.size() << " file calls: " << Joined(calls, ",")
+            << std::endl;
 
   Tally tally;
-  for (std::size_t index = 0; index < baseline.calls.size(); ++index) {
-    const std::string& call = baseline.calls[index];
+  for (std::size_t index = 0; index < calls.size(); ++index) {
+    const std::string& call = calls[index];
     for (const std::string& kind : FaultKindsFor(call)) {
       const Fault fault{static_cast<long>(index + 1), kind};
       const TempFolder folder;
-      const Scenario scenario = Prepare(operation, folder.path(), baseline.exported);
+      const Scenario scenario = Prepare(operation, folder.path());
       const DriverRun run = RunDriver(operation, folder.path(), fault);
       const Verdict verdict =
           Judge(operation, scenario, fault, run, Inspect(operation, folder.path()), false);
@@ -150,16 +141,16 @@ TEST_P(CrashWalk, KilledInsideEachCallLeavesTheOldOrNewFile) {
                     "runs this walk";
   }
   const Operation& operation = FindOperation(GetParam());
-  const Baseline baseline = RunBaseline(operation);
-  ASSERT_FALSE(baseline.calls.empty()) << "no file call was counted";
+  const std::vector<std::string> calls = RunBaseline(operation);
+  ASSERT_FALSE(calls.empty()) << "no file call was counted";
 
   Tally tally;
   int killedInWrite = 0;
-  for (std::size_t index = 0; index < baseline.calls.size(); ++index) {
-    const std::string& call = baseline.calls[index];
+  for (std::size_t index = 0; index < calls.size(); ++index) {
+    const std::string& call = calls[index];
     const Fault fault{static_cast<long>(index + 1), "stall"};
     const TempFolder folder;
-    const Scenario scenario = Prepare(operation, folder.path(), baseline.exported);
+    const Scenario scenario = Prepare(operation, folder.path());
     const DriverRun run = RunDriver(operation, folder.path(), fault);
     const Leftovers left = Inspect(operation, folder.path());
     const Verdict verdict = Judge(operation, scenario, fault, run, left, true);
@@ -186,13 +177,9 @@ class Driver : public ::testing::TestWithParam<std::string> {};
 TEST_P(Driver, EachOperationSucceedsWithoutFaults) {
   const Operation& operation = FindOperation(GetParam());
   const TempFolder folder;
-  Scenario scenario = Prepare(operation, folder.path());
+  const Scenario scenario = Prepare(operation, folder.path());
   const DriverRun run = RunDriver(operation, folder.path(), {}, false);
   const Leftovers left = Inspect(operation, folder.path());
-  if (!scenario.newTarget) {
-    ASSERT_TRUE(left.target.has_value()) << run.output;
-    scenario.newTarget = left.target;
-  }
   const Verdict verdict = Judge(operation, scenario, {}, run, left, false);
   EXPECT_TRUE(verdict.problems.empty()) << Joined(verdict.problems, "; ") << "\n" << run.output;
   EXPECT_FALSE(verdict.reported);
