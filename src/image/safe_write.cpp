@@ -116,11 +116,12 @@ FileHandle CreateTemporary(const std::string& folder, const std::string& name, m
 }
 
 // Syncs a folder so that names made or changed in it reach the disk. A folder that may be
-// written but not read cannot be opened to sync; file systems that cannot sync folders say
-// EINVAL. Both leave the rename standing: 0 or the error.
+// written but not read cannot be opened to sync (EACCES); file systems that cannot sync
+// folders say EINVAL. Both leave the rename standing; any other failure is reported: 0 or
+// the error.
 int SyncFolder(const std::string& folder) {
   FileHandle handle(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!handle.IsOpen()) return 0;
+  if (!handle.IsOpen()) return errno == EACCES ? 0 : errno;
   if (::fsync(handle.fd()) != 0 && errno != EINVAL) return errno;
   return handle.Close() ? 0 : errno;
 }
@@ -305,7 +306,12 @@ FileOutcome WriteFileSafely(const std::string& path, std::span<const std::uint8_
       if (backup == Backup::Made || backup == Backup::ByRename) {
         return Failure(FileResult::OperationFailed, "create", temp_path, temp_error);
       }
-      in_place = true;  // a folder where no file can be made, holding a writable file
+      // Only a folder that does not let a file be made, holding a writable file, is written
+      // in place; any other failure (EIO, ENOSPC, ...) leaves the old file as it is.
+      if (temp_error != EACCES && temp_error != EPERM) {
+        return Failure(FileResult::OperationFailed, "create", temp_path, temp_error);
+      }
+      in_place = true;
     }
   }
 
