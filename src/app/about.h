@@ -14,6 +14,8 @@ class TAbout : public QWidget {
   TAbout();
 
   void Button1Click();
+  // The title line, set each time the box is shown.
+  void SetTitleText(const QString& title);
 
   QLabel* Image1;
   QLabel* Label1;

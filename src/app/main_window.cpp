@@ -1,8 +1,8 @@
 #include "app/main_window.h"
 
 #include "app/about.h"
-#include "app/application.h"
 #include "app/controls.h"
+#include "app/handlers.h"
 #include "app/number_text.h"
 #include "app/shared_state.h"
 #include "app/spin_controls.h"
@@ -17,6 +17,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +30,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -248,16 +250,29 @@ void TMain::closeEvent(QCloseEvent* event) {
 }
 
 void TMain::Update() {
-  TableCursor.EntryWidth = static_cast<std::uint8_t>(GetEntryWidth());
+  TableCursor.EntryWidth = GetEntryWidth();
   if (TextEdit->isVisible()) TextEdit->FillGrid();
   if (GraphEdit->isVisible()) GraphEdit->PlotTable();
 }
 
-int TMain::GetEntryWidth() const {
-  if (EightBitTable->isChecked()) return 1;
-  if (SixteenBitTable->isChecked()) return 2;
-  if (ThirtyTwoBitTable->isChecked()) return 4;
-  return 1;
+EntryWidth TMain::GetEntryWidth() const {
+  if (EightBitTable->isChecked()) return EntryWidth::k8Bit;
+  if (SixteenBitTable->isChecked()) return EntryWidth::k16Bit;
+  if (ThirtyTwoBitTable->isChecked()) return EntryWidth::k32Bit;
+  return EntryWidth::k8Bit;
+}
+
+CursorInputs TMain::CurrentInputs() const {
+  return {MultiBit->isChecked(), Text(TableAddress), Text(Columns), Text(Rows), GetEntryWidth()};
+}
+
+void TMain::OpenDefinition(const OpenedTable& table) {
+  TableAddress->setText(Text(table.TableAddress));
+  Columns->setText(Text(table.Columns));
+  Rows->setText(Text(table.Rows));
+  ApplyOpenedTable(TableCursor, table);
+  TableAddressCheck();
+  Update();
 }
 
 void TMain::ReadTableSize() {
@@ -272,9 +287,9 @@ void TMain::ShowAddressError() {
 }
 
 void TMain::BaseAddressCheck() {
-  try {
-    TableCursor.BaseAddress = ParseInteger(Text(BaseAddress));
-  } catch (const ConversionError&) {
+  if (const std::optional<std::int32_t> base = TryParseInteger(Text(BaseAddress))) {
+    TableCursor.BaseAddress = *base;
+  } else {
     ShowAddressError();
   }
   BaseAddress->setText(Text(HexText(TableCursor.BaseAddress, 4)));
@@ -282,10 +297,9 @@ void TMain::BaseAddressCheck() {
 
 void TMain::TableAddressCheck() {
   BaseAddressCheck();
-  try {
-    TableCursor.TableAddress =
-        ClampTableAddress(ParseInteger(Text(TableAddress)), TableCursor.BaseAddress, RomImage.Size);
-  } catch (const ConversionError&) {
+  if (const std::optional<std::int32_t> address = TryParseInteger(Text(TableAddress))) {
+    TableCursor.TableAddress = ClampTableAddress(*address, TableCursor.BaseAddress, RomImage.Size);
+  } else {
     ShowAddressError();
   }
   SetTableAddress();
@@ -323,7 +337,7 @@ void TMain::RowsUpDownClick() { Update(); }
 void TMain::ColumnsUpDownClick() { Update(); }
 
 void TMain::TableSizeClick() {
-  TableCursor.EntryWidth = static_cast<std::uint8_t>(GetEntryWidth());
+  TableCursor.EntryWidth = GetEntryWidth();
   Update();
 }
 
@@ -336,7 +350,7 @@ void TMain::StepTableAddressBy(std::int64_t delta) {
 
 std::int64_t TMain::RowStep() const {
   // The Columns text as typed, even before its range check has run.
-  return std::int64_t{ParseInteger(Text(Columns))} * GetEntryWidth();
+  return std::int64_t{ParseInteger(Text(Columns))} * GetEntryWidth().Bytes();
 }
 
 void TMain::AddressDownClick() {
@@ -359,44 +373,35 @@ void TMain::RowUpClick() {
   StepTableAddressBy(RowStep());
 }
 
-void TMain::TextModeButtonClick() {
-  if (TextEdit->isVisible()) {
-    TextEdit->setEnabled(false);
-    TextEdit->hide();
-    TextModeButton->setText("Show Text View");
+void TMain::HideView(QWidget* view, QPushButton* button, const char* showCaption) {
+  view->setEnabled(false);
+  view->hide();
+  button->setText(showCaption);
+}
+
+void TMain::ToggleView(QWidget* view, QPushButton* button, const char* showCaption,
+                       const char* hideCaption, bool checkAddress, bool refresh) {
+  if (view->isVisible()) {
+    HideView(view, button, showCaption);
   } else if (RomImage.Size != 0) {
-    TextEdit->setEnabled(true);
-    TextEdit->show();
-    Update();
-    TextModeButton->setText("Hide Text View");
+    if (checkAddress) TableAddressCheck();
+    view->setEnabled(true);
+    view->show();
+    if (refresh) Update();
+    button->setText(hideCaption);
   }
+}
+
+void TMain::TextModeButtonClick() {
+  ToggleView(TextEdit, TextModeButton, "Show Text View", "Hide Text View", false, true);
 }
 
 void TMain::GraphicsModeButtonClick() {
-  if (GraphEdit->isVisible()) {
-    GraphEdit->setEnabled(false);
-    GraphEdit->hide();
-    GraphicsModeButton->setText("Show Graphics View");
-  } else if (RomImage.Size != 0) {
-    TableAddressCheck();
-    GraphEdit->setEnabled(true);
-    GraphEdit->show();
-    Update();
-    GraphicsModeButton->setText("Hide Graphics View");
-  }
+  ToggleView(GraphEdit, GraphicsModeButton, "Show Graphics View", "Hide Graphics View", true, true);
 }
 
 void TMain::TableListButtonClick() {
-  if (TableEd->isVisible()) {
-    TableEd->setEnabled(false);
-    TableEd->hide();
-    TableListButton->setText("Show Table Editor");
-  } else if (RomImage.Size != 0) {
-    TableAddressCheck();
-    TableEd->setEnabled(true);
-    TableEd->show();
-    TableListButton->setText("Hide Table Editor");
-  }
+  ToggleView(TableEd, TableListButton, "Show Table Editor", "Hide Table Editor", true, false);
 }
 
 void TMain::MultiBitClick() {
@@ -409,7 +414,7 @@ void TMain::MultiBitClick() {
 void TMain::CreateTableEntryClick() { TableEd->AddTableFromCursor(); }
 
 void TMain::About1Click() {
-  About->Label1->setText(Text(AppTitle));
+  About->SetTitleText(Text(AppTitle));
   About->setEnabled(true);
   About->show();
 }

@@ -1,18 +1,20 @@
 // The main window's file operations: Load, Save, Save As and Close of the image.
 
-#include "app/application.h"
 #include "app/controls.h"
+#include "app/handlers.h"
 #include "app/main_window.h"
 #include "app/shared_state.h"
 #include "app/windows.h"
 #include "graphview/graph_edit.h"
 #include "image/image_file.h"
+#include "image/rom_image.h"
 #include "tables/table_ed.h"
 #include "textview/text_edit.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -36,13 +38,6 @@ void ShowOperationFailure() {
   // The answer is not looked at: either button just closes the box.
   ShowFileError("Can't perform one of the following file operations: Open, Seek, Read, Close.",
                 QMessageBox::Ok | QMessageBox::Cancel);
-}
-
-std::span<const std::uint8_t> ImageBytes() {
-  if (!RomImage.Bytes) return {};
-  return std::span<const std::uint8_t>(*RomImage.Bytes)
-      .first(static_cast<std::size_t>(std::min<std::int64_t>(
-          RomImage.Size, static_cast<std::int64_t>(RomImage.Bytes->size()))));
 }
 
 // Shows the box for a failed file operation; true when it succeeded.
@@ -73,7 +68,6 @@ void TMain::SetFileControlsEnabled(bool enabled) {
 
 void TMain::ShowImageLoaded(const std::string& path) {
   MainStatusText->setText(Text(path) + " (" + QString::number(RomImage.Size) + " bytes)");
-  RomImage.FileName = path;
   setWindowTitle(Text(AppTitle) + " - " + Text(RomImage.FileName));
   QGuiApplication::setApplicationDisplayName(windowTitle());
 }
@@ -89,8 +83,7 @@ void TMain::LoadClick() {
   // The new image is read whole before the old one is let go, so a failure keeps the old.
   LoadedImage loaded = ReadImageFile(path);
   if (Succeeded(loaded.result)) {
-    RomImage.Size = static_cast<std::int32_t>(loaded.bytes.size());
-    RomImage.Bytes = std::move(loaded.bytes);
+    ReplaceImage(RomImage, std::move(loaded.bytes), path);
     ShowImageLoaded(path);
     SetFileControlsEnabled(true);
   }
@@ -110,7 +103,7 @@ void TMain::OfferCompanion(const std::string& imagePath) {
 }
 
 void TMain::SaveClick() {
-  Succeeded(WriteImageFile(RomImage.FileName, ImageBytes(), WriteMode::ExistingFile));
+  Succeeded(WriteImageFile(RomImage.FileName, ImageBytes(RomImage), WriteMode::ExistingFile));
 }
 
 void TMain::SaveAsClick() {
@@ -127,20 +120,17 @@ void TMain::SaveAsClick() {
   // An existing file is moved aside to its ".BAK" name beside it; a taken name keeps the old
   // backup and the file is simply overwritten.
   MoveToBackup(path);
-  if (Succeeded(WriteImageFile(path, ImageBytes(), WriteMode::NewFile))) {
+  if (Succeeded(WriteImageFile(path, ImageBytes(RomImage), WriteMode::NewFile))) {
+    RenameImage(RomImage, path);
     ShowImageLoaded(path);
   }
 }
 
 void TMain::CloseClick() {
-  TextEdit->setEnabled(false);
-  TextEdit->hide();
-  TextModeButton->setText("Show Text View");
-  GraphEdit->setEnabled(false);
-  GraphEdit->hide();
-  GraphicsModeButton->setText("Show Graphics View");
+  HideView(TextEdit, TextModeButton, "Show Text View");
+  HideView(GraphEdit, GraphicsModeButton, "Show Graphics View");
   MainStatusText->setText("No file loaded");
-  RomImage.Size = 0;
+  CloseImage(RomImage);
   SetFileControlsEnabled(false);
   setWindowTitle(Text(AppTitle) + " - (none)");
   TableEd->ClearLists();
