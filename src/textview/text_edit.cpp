@@ -151,12 +151,9 @@ void TTextEdit::resizeEvent(QResizeEvent* event) {
 }
 
 bool TTextEdit::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    bool consumed = false;
-    RunHandler([&] { consumed = TextGridKeyPress(static_cast<QKeyEvent*>(event)); });
-    if (consumed) return true;
-  }
-  return QWidget::eventFilter(watched, event);
+  // The window sees every key of the grid and the mode buttons first.
+  return KeyConsumed([this](const QKeyEvent* key) { return TextGridKeyPress(key); }, event) ||
+         QWidget::eventFilter(watched, event);
 }
 
 bool TTextEdit::TextGridKeyPress(const QKeyEvent* key) {

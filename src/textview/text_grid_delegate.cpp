@@ -22,11 +22,13 @@ void TTextGridDelegate::Finish(QWidget* editor, bool keepTypedText) {
   openEditor_ = nullptr;
 }
 
+bool KeyConsumed(const TTextGridDelegate::KeyHandler& keyPress, QEvent* event) {
+  if (event->type() != QEvent::KeyPress) return false;
+  bool consumed = false;
+  RunHandler([&] { consumed = keyPress(static_cast<QKeyEvent*>(event)); });
+  return consumed;
+}
+
 bool TTextGridDelegate::eventFilter(QObject* object, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    bool consumed = false;
-    RunHandler([&] { consumed = keyPress_(static_cast<QKeyEvent*>(event)); });
-    if (consumed) return true;
-  }
-  return QStyledItemDelegate::eventFilter(object, event);
+  return KeyConsumed(keyPress_, event) || QStyledItemDelegate::eventFilter(object, event);
 }

@@ -5,6 +5,7 @@
 
 #include <functional>
 
+class QEvent;
 class QKeyEvent;
 
 // The grid's in-place editor delegate: keys typed into the editor reach the window's key
@@ -32,3 +33,6 @@ class TTextGridDelegate : public QStyledItemDelegate {
   KeyHandler keyPress_;
   mutable QPointer<QWidget> openEditor_;
 };
+
+// Runs `keyPress` for a key press event, through RunHandler; true when it consumed the key.
+[[nodiscard]] bool KeyConsumed(const TTextGridDelegate::KeyHandler& keyPress, QEvent* event);

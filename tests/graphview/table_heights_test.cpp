@@ -1,16 +1,18 @@
 #include "graphview/table_heights.h"
 
+#include "image/rom_image.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 namespace {
 
 TRomImage ImageOf(std::vector<std::uint8_t> bytes) {
   TRomImage image;
-  image.Size = static_cast<std::int32_t>(bytes.size());
-  image.Bytes = std::move(bytes);
+  ReplaceImage(image, std::move(bytes), "car.bin");
   return image;
 }
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-// The findings of the checks alive now; one check at a time is enough for these tests.
+// The findings of the checks alive now, shared by all of them.
 QStringList& Findings() {
   static QStringList findings;
   return findings;
@@ -17,6 +17,12 @@ QStringList& Findings() {
 QtMessageHandler& PreviousHandler() {
   static QtMessageHandler previous = nullptr;
   return previous;
+}
+
+// The first check alive installs the handler, the last one puts the previous one back.
+int& LiveChecks() {
+  static int live = 0;
+  return live;
 }
 
 void RecordFinding(QtMsgType type, const QMessageLogContext& context, const QString& message) {
@@ -30,15 +36,17 @@ void RecordFinding(QtMsgType type, const QMessageLogContext& context, const QStr
 }  // namespace
 
 ModelCheck::ModelCheck(QAbstractItemModel* model) {
-  Findings().clear();
-  PreviousHandler() = qInstallMessageHandler(RecordFinding);
+  if (LiveChecks()++ == 0) {
+    Findings().clear();
+    PreviousHandler() = qInstallMessageHandler(RecordFinding);
+  }
   tester_ = std::make_unique<QAbstractItemModelTester>(
       model, QAbstractItemModelTester::FailureReportingMode::Warning);
 }
 
 ModelCheck::~ModelCheck() {
   tester_.reset();
-  qInstallMessageHandler(PreviousHandler());
+  if (--LiveChecks() == 0) qInstallMessageHandler(PreviousHandler());
   for (const QString& finding : TakeFindings()) ADD_FAILURE() << finding.toStdString();
 }
 

@@ -8,7 +8,8 @@
 class QAbstractItemModel;
 
 // Checks a model's contract with QAbstractItemModelTester for as long as it lives, and makes
-// every finding of the tester a failure of the running test. The tester only prints its
+// every finding of the tester a failure of the running test (checks alive at the same time
+// share their findings). The tester only prints its
 // findings as warnings, so without this a broken rowCount() would pass.
 class ModelCheck {
  public:

@@ -722,11 +722,12 @@ TEST_F(TableEdTest, BothListModelsKeepTheirContractThroughEveryChange) {
   CreateEntry("0x0100", "1", "1", Main->EightBitTable, true);
   ClickCell(TableEd->TableList1, 2, 0);
   QTest::mouseClick(TableEd->DelTable, Qt::LeftButton);
-  const std::string path = WriteEcu("car.ecu",
-                                    "{0,0,0,0,2}\n"
-                                    "{3f0,16,12,1,0,-40.0,0.0,0.5,Fuel,Load,-,Speed,-}\n"
-                                    "{100,1,1,1,80,0.0,0.0,1.0,Flags,-,-,-,-}\n");
-  TableEd->ReadEcuFile(path);
+  const std::string path = WriteEcu(
+      "car.ecu",
+      "{   0,   0, 0,   0, 2}\r\n{ 3f0,16,12, 1,0,-40.0000,  1.0000,  0.5000,Fuel Map, , , , }\r\n"
+      "{ 100, 1, 1, 1,80,  0.0000,  0.0000,  1.0000,Flags, , , , }\r\n");
+  const auto seen = AnsweringBoxes([&] { TableEd->ReadEcuFile(path); });
+  for (const SeenBox& box : seen) ADD_FAILURE() << box.text.toStdString();
   EXPECT_EQ(TableEd->TableList1->model()->rowCount(), 2);
   EXPECT_EQ(TableEd->TableList2->model()->rowCount(), 2);
   QTest::mouseClick(Main->Close, Qt::LeftButton);
