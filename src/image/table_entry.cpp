@@ -28,12 +28,6 @@ std::optional<std::size_t> EntryPositionInside(std::span<const std::uint8_t> ima
   return static_cast<std::size_t>(*position);
 }
 
-std::uint32_t ReadEntryAt(std::span<const std::uint8_t> image, std::size_t position, int width) {
-  std::uint32_t value = 0;
-  for (int i = 0; i < width; ++i) value = (value << 8) | image[position + i];
-  return value;
-}
-
 void WriteEntryAt(std::span<std::uint8_t> image, std::size_t position, std::uint32_t value,
                   int width) {
   for (int i = width - 1; i >= 0; --i) {

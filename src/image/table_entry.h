@@ -25,8 +25,12 @@
                                                              int width);
 
 // The big-endian value of the `width` bytes at `position`, which the caller checked.
-[[nodiscard]] std::uint32_t ReadEntryAt(std::span<const std::uint8_t> image, std::size_t position,
-                                        int width);
+[[nodiscard]] inline std::uint32_t ReadEntryAt(std::span<const std::uint8_t> image,
+                                               std::size_t position, int width) {
+  std::uint32_t value = 0;
+  for (int i = 0; i < width; ++i) value = (value << 8) | image[position + i];
+  return value;
+}
 // Stores the low 8 × width bits of `value` big-endian at `position`, which the caller checked.
 void WriteEntryAt(std::span<std::uint8_t> image, std::size_t position, std::uint32_t value,
                   int width);

@@ -27,6 +27,13 @@ TTableCursor Table(std::int32_t rows, std::int32_t columns, EntryWidth width, fl
   return cursor;
 }
 
+// The table address one byte below the base address.
+TTableCursor Before(TTableCursor cursor) {
+  cursor.BaseAddress = 0x100;
+  cursor.TableAddress = 0xFF;
+  return cursor;
+}
+
 TEST(TableHeightsTest, EntriesScaledAndOffsetRowByRow) {
   const struct {
     const char* what;
@@ -55,6 +62,10 @@ TEST(TableHeightsTest, EntriesScaledAndOffsetRowByRow) {
        Table(1, 3, EntryWidth::k8Bit, 2.0f, 5.0f),
        {19, 5, 5}},
       {"no rows", {1, 2}, Table(0, 2, EntryWidth::k8Bit), {}},
+      {"before the start plots at the offset",
+       {7, 8},
+       Before(Table(1, 3, EntryWidth::k8Bit, 1.0f, 5.0f)),
+       {5, 12, 13}},
       {"negative columns", {1, 2}, Table(2, -4, EntryWidth::k8Bit), {}},
   };
   for (const auto& c : cases) {
