@@ -400,35 +400,33 @@ void TXYZPlotModel::DrawAxisLine(int to_corner, TColor color) {
 }
 
 void TXYZPlotModel::DrawXLabel() {
-  if (!FProps.ShowXLabel) return;
+  const TPlotProperties& p = FProps;
+  if (!p.ShowXLabel) return;
   PlotCanvas().SetBrushColor(FColor);
-  const double dx = FProps.XMax - FProps.XMin;
-  const double z = FProps.ZMin + 0.05 * (FProps.ZMax - FProps.ZMin);
-  DrawLabel(FProps.XMax, FProps.XLabelFormat, FProps.XLabelPrecision,
-            {FProps.XMax - 0.1 * dx, FProps.YMin, z});
-  DrawLabel(FProps.XMin, FProps.XLabelFormat, FProps.XLabelPrecision,
-            {FProps.XMin + 0.1 * dx, FProps.YMin, z});
+  const double dx = p.XMax - p.XMin;
+  const double z = p.ZMin + 0.05 * (p.ZMax - p.ZMin);
+  DrawLabel(p.XMax, p.XLabelFormat, p.XLabelPrecision, {p.XMax - 0.1 * dx, p.YMin, z});
+  DrawLabel(p.XMin, p.XLabelFormat, p.XLabelPrecision, {p.XMin + 0.1 * dx, p.YMin, z});
 }
 
 void TXYZPlotModel::DrawYLabel() {
-  if (!FProps.ShowYLabel) return;
+  const TPlotProperties& p = FProps;
+  if (!p.ShowYLabel) return;
   PlotCanvas().SetBrushColor(FColor);
-  const double dy = FProps.YMax - FProps.YMin;
-  const double z = FProps.ZMin + 0.05 * (FProps.ZMax - FProps.ZMin);
-  DrawLabel(FProps.YMax, FProps.YLabelFormat, FProps.YLabelPrecision,
-            {FProps.XMin, FProps.YMax - 0.1 * dy, z});
-  DrawLabel(FProps.YMin, FProps.YLabelFormat, FProps.YLabelPrecision,
-            {FProps.XMin, FProps.YMin + 0.1 * dy, z});
+  const double dy = p.YMax - p.YMin;
+  const double z = p.ZMin + 0.05 * (p.ZMax - p.ZMin);
+  DrawLabel(p.YMax, p.YLabelFormat, p.YLabelPrecision, {p.XMin, p.YMax - 0.1 * dy, z});
+  DrawLabel(p.YMin, p.YLabelFormat, p.YLabelPrecision, {p.XMin, p.YMin + 0.1 * dy, z});
 }
 
 void TXYZPlotModel::DrawZLabel() {
-  if (!FProps.ShowZLabel) return;
+  const TPlotProperties& p = FProps;
+  if (!p.ShowZLabel) return;
   PlotCanvas().SetBrushColor(FColor);
-  const double y = FProps.YMin + 0.05 * (FProps.YMax - FProps.YMin);
-  DrawLabel(FProps.ZMax, FProps.ZLabelFormat, FProps.ZLabelPrecision,
-            {FProps.XMin, y, FProps.ZMax});
-  DrawLabel(FProps.ZMin, FProps.ZLabelFormat, FProps.ZLabelPrecision,
-            {FProps.XMin, y, FProps.ZMin + 0.1 * (FProps.ZMax - FProps.ZMin)});
+  const double y = p.YMin + 0.05 * (p.YMax - p.YMin);
+  DrawLabel(p.ZMax, p.ZLabelFormat, p.ZLabelPrecision, {p.XMin, y, p.ZMax});
+  DrawLabel(p.ZMin, p.ZLabelFormat, p.ZLabelPrecision,
+            {p.XMin, y, p.ZMin + 0.1 * (p.ZMax - p.ZMin)});
 }
 
 void TXYZPlotModel::DrawLabel(double value, TStringFloatFormat format, int precision,
