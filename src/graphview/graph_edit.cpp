@@ -25,6 +25,13 @@ constexpr int kPanel2Height = 81;
 constexpr TColor kNavy = 0x800000;
 constexpr TColor kLime = 0x00FF00;
 
+// The view of a table one row or one column deep: from the side, level.
+void TurnToTheSide(TXYZPlot& plot, double phi) {
+  plot.SetPhi(phi);
+  plot.SetPsi(0.0);
+  plot.SetTheta(0.0);
+}
+
 QLabel* PanelLabel(QWidget* parent, const char* name, const char* text, int left, int top,
                    const QColor& color = QColor()) {
   auto* label = new QLabel(text, parent);
@@ -93,19 +100,18 @@ void TGraphEdit::PlotTable() {
 
   // A table of one row (column) is seen from the side, without the labels along Y (X). A label
   // switch already in place is left alone: it would only draw the same picture again.
-  const auto sideView = [this](bool flat, double phi, bool (TXYZPlotModel::*shown)() const,
-                               void (TXYZPlotModel::*show)(bool)) {
-    if (flat) {
-      XYZGraph->SetPhi(phi);
-      XYZGraph->SetPsi(0.0);
-      XYZGraph->SetTheta(0.0);
-      (XYZGraph->*show)(false);
-    } else if (!(XYZGraph->*shown)()) {
-      (XYZGraph->*show)(true);
-    }
-  };
-  sideView(rows == 1, 3.14159, &TXYZPlotModel::ShowYLabel, &TXYZPlotModel::SetShowYLabel);
-  sideView(columns == 1, 4.712385, &TXYZPlotModel::ShowXLabel, &TXYZPlotModel::SetShowXLabel);
+  if (rows == 1) {
+    TurnToTheSide(*XYZGraph, 3.14159);
+    XYZGraph->SetShowYLabel(false);
+  } else if (!XYZGraph->ShowYLabel()) {
+    XYZGraph->SetShowYLabel(true);
+  }
+  if (columns == 1) {
+    TurnToTheSide(*XYZGraph, 4.712385);
+    XYZGraph->SetShowXLabel(false);
+  } else if (!XYZGraph->ShowXLabel()) {
+    XYZGraph->SetShowXLabel(true);
+  }
   XYZGraph->XYZPlot(heights_, plotColumns, plotRows, 0.0, 255.0, 0.0, 255.0, 0, psGrid, kNavy,
                     kLime);
 
