@@ -37,7 +37,7 @@ TTableCursor MakeTable() {
   cursor.TableAddress = 0x18000;
   cursor.Rows = kSide;
   cursor.Columns = kSide;
-  cursor.EntryWidth = kWidth;
+  cursor.EntryWidth = *EntryWidth::FromBytes(kWidth);
   return cursor;
 }
 

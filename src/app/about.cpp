@@ -1,6 +1,6 @@
 #include "app/about.h"
 
-#include "app/application.h"
+#include "app/handlers.h"
 
 #include <QImage>
 #include <QLabel>
@@ -91,6 +91,8 @@ TAbout::TAbout() {
   Button1->setGeometry(344, 232, 49, 25);
   ConnectHandler(Button1, &QPushButton::clicked, this, &TAbout::Button1Click);
 }
+
+void TAbout::SetTitleText(const QString& title) { Label1->setText(title); }
 
 void TAbout::Button1Click() {
   setEnabled(false);

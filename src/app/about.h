@@ -16,6 +16,8 @@ class TAbout : public QWidget {
   void Button1Click();
   // Makes the window manager keep the box above `owner`.
   void KeepAbove(QWidget* owner);
+  // The title line, set each time the box is shown.
+  void SetTitleText(const QString& title);
 
   QLabel* Image1;
   QLabel* Label1;

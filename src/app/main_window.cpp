@@ -3,6 +3,7 @@
 #include "app/about.h"
 #include "app/application.h"
 #include "app/controls.h"
+#include "app/handlers.h"
 #include "app/number_text.h"
 #include "app/screen_placement.h"
 #include "app/shared_state.h"
@@ -20,6 +21,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -301,16 +303,29 @@ void TMain::FileDrag(QDropEvent* event) {
 }
 
 void TMain::Update() {
-  TableCursor.EntryWidth = static_cast<std::uint8_t>(GetEntryWidth());
+  TableCursor.EntryWidth = GetEntryWidth();
   if (TextEdit->isVisible()) TextEdit->FillGrid();
   if (GraphEdit->isVisible()) GraphEdit->PlotTable();
 }
 
-int TMain::GetEntryWidth() const {
-  if (EightBitTable->isChecked()) return 1;
-  if (SixteenBitTable->isChecked()) return 2;
-  if (ThirtyTwoBitTable->isChecked()) return 4;
-  return 1;
+EntryWidth TMain::GetEntryWidth() const {
+  if (EightBitTable->isChecked()) return EntryWidth::k8Bit;
+  if (SixteenBitTable->isChecked()) return EntryWidth::k16Bit;
+  if (ThirtyTwoBitTable->isChecked()) return EntryWidth::k32Bit;
+  return EntryWidth::k8Bit;
+}
+
+CursorInputs TMain::CurrentInputs() const {
+  return {MultiBit->isChecked(), Text(TableAddress), Text(Columns), Text(Rows), GetEntryWidth()};
+}
+
+void TMain::OpenDefinition(const OpenedTable& table) {
+  TableAddress->setText(Text(table.TableAddress));
+  Columns->setText(Text(table.Columns));
+  Rows->setText(Text(table.Rows));
+  ApplyOpenedTable(TableCursor, table);
+  TableAddressCheck();
+  Update();
 }
 
 void TMain::ReadTableSize() {
@@ -325,9 +340,9 @@ void TMain::ShowAddressError() {
 }
 
 void TMain::BaseAddressCheck() {
-  try {
-    TableCursor.BaseAddress = ParseInteger(Text(BaseAddress));
-  } catch (const ConversionError&) {
+  if (const std::optional<std::int32_t> base = TryParseInteger(Text(BaseAddress))) {
+    TableCursor.BaseAddress = *base;
+  } else {
     ShowAddressError();
   }
   BaseAddress->setText(Text(HexText(TableCursor.BaseAddress, 4)));
@@ -335,10 +350,9 @@ void TMain::BaseAddressCheck() {
 
 void TMain::TableAddressCheck() {
   BaseAddressCheck();
-  try {
-    TableCursor.TableAddress =
-        ClampTableAddress(ParseInteger(Text(TableAddress)), TableCursor.BaseAddress, RomImage.Size);
-  } catch (const ConversionError&) {
+  if (const std::optional<std::int32_t> address = TryParseInteger(Text(TableAddress))) {
+    TableCursor.TableAddress = ClampTableAddress(*address, TableCursor.BaseAddress, RomImage.Size);
+  } else {
     ShowAddressError();
   }
   SetTableAddress();
@@ -376,7 +390,7 @@ void TMain::RowsUpDownClick() { Update(); }
 void TMain::ColumnsUpDownClick() { Update(); }
 
 void TMain::TableSizeClick() {
-  TableCursor.EntryWidth = static_cast<std::uint8_t>(GetEntryWidth());
+  TableCursor.EntryWidth = GetEntryWidth();
   Update();
 }
 
@@ -389,7 +403,7 @@ void TMain::StepTableAddressBy(std::int64_t delta) {
 
 std::int64_t TMain::RowStep() const {
   // The Columns text as typed, even before its range check has run.
-  return std::int64_t{ParseInteger(Text(Columns))} * GetEntryWidth();
+  return std::int64_t{ParseInteger(Text(Columns))} * GetEntryWidth().Bytes();
 }
 
 void TMain::AddressDownClick() {
@@ -412,44 +426,35 @@ void TMain::RowUpClick() {
   StepTableAddressBy(RowStep());
 }
 
-void TMain::TextModeButtonClick() {
-  if (TextEdit->isVisible()) {
-    TextEdit->setEnabled(false);
-    TextEdit->hide();
-    TextModeButton->setText("Show Text View");
+void TMain::HideView(QWidget* view, QPushButton* button, const char* showCaption) {
+  view->setEnabled(false);
+  view->hide();
+  button->setText(showCaption);
+}
+
+void TMain::ToggleView(QWidget* view, QPushButton* button, const char* showCaption,
+                       const char* hideCaption, bool checkAddress, bool refresh) {
+  if (view->isVisible()) {
+    HideView(view, button, showCaption);
   } else if (RomImage.Size != 0) {
-    TextEdit->setEnabled(true);
-    ShowOnScreen(TextEdit);
-    Update();
-    TextModeButton->setText("Hide Text View");
+    if (checkAddress) TableAddressCheck();
+    view->setEnabled(true);
+    ShowOnScreen(view);
+    if (refresh) Update();
+    button->setText(hideCaption);
   }
+}
+
+void TMain::TextModeButtonClick() {
+  ToggleView(TextEdit, TextModeButton, "Show Text View", "Hide Text View", false, true);
 }
 
 void TMain::GraphicsModeButtonClick() {
-  if (GraphEdit->isVisible()) {
-    GraphEdit->setEnabled(false);
-    GraphEdit->hide();
-    GraphicsModeButton->setText("Show Graphics View");
-  } else if (RomImage.Size != 0) {
-    TableAddressCheck();
-    GraphEdit->setEnabled(true);
-    ShowOnScreen(GraphEdit);
-    Update();
-    GraphicsModeButton->setText("Hide Graphics View");
-  }
+  ToggleView(GraphEdit, GraphicsModeButton, "Show Graphics View", "Hide Graphics View", true, true);
 }
 
 void TMain::TableListButtonClick() {
-  if (TableEd->isVisible()) {
-    TableEd->setEnabled(false);
-    TableEd->hide();
-    TableListButton->setText("Show Table Editor");
-  } else if (RomImage.Size != 0) {
-    TableAddressCheck();
-    TableEd->setEnabled(true);
-    ShowOnScreen(TableEd);
-    TableListButton->setText("Hide Table Editor");
-  }
+  ToggleView(TableEd, TableListButton, "Show Table Editor", "Hide Table Editor", true, false);
 }
 
 void TMain::MultiBitClick() {
@@ -462,7 +467,7 @@ void TMain::MultiBitClick() {
 void TMain::CreateTableEntryClick() { TableEd->AddTableFromCursor(); }
 
 void TMain::About1Click() {
-  About->Label1->setText(Text(AppTitle));
+  About->SetTitleText(Text(AppTitle));
   About->setEnabled(true);
   // Kept above the main window, and brought to the front with the focus each time it is
   // shown, so a click on another window cannot bury it for good.

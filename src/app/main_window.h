@@ -1,5 +1,8 @@
 #pragma once
 
+#include "app/cursor_inputs.h"
+#include "image/entry_width.h"
+
 #include <QMainWindow>
 
 #include <cstdint>
@@ -29,7 +32,12 @@ class TMain : public QMainWindow {
 
   // Operations the other windows call.
   void Update();
-  [[nodiscard]] int GetEntryWidth() const;
+  [[nodiscard]] EntryWidth GetEntryWidth() const;
+  // The table address, columns and rows texts as they stand, the width and the bit-wise flag.
+  [[nodiscard]] CursorInputs CurrentInputs() const;
+  // Makes a definition the current table: its address, columns and rows texts go into the
+  // edit boxes, the rest into the cursor; then the address is checked and the views refresh.
+  void OpenDefinition(const OpenedTable& table);
   void ReadTableSize();
   void TableAddressCheck();
   void BaseAddressCheck();
@@ -121,6 +129,11 @@ class TMain : public QMainWindow {
   void ShowAddressError();
   void CheckSizeText(QLineEdit* edit, const TUpDown* upDown);
   void StepTableAddressBy(std::int64_t delta);
+  // A view toggle: hides a shown view, or shows a hidden one while an image is loaded (checking
+  // the table address first and refreshing after, where asked).
+  void ToggleView(QWidget* view, QPushButton* button, const char* showCaption,
+                  const char* hideCaption, bool checkAddress, bool refresh);
+  void HideView(QWidget* view, QPushButton* button, const char* showCaption);
   [[nodiscard]] std::int64_t RowStep() const;
 
   void ShowImageLoaded(const std::string& path);

@@ -1,5 +1,8 @@
 #include "app/number_text.h"
 
+#include "app/ascii.h"
+#include "text/significant_digits.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -8,39 +11,18 @@
 
 namespace {
 
-[[noreturn]] void ThrowInvalidInteger(std::string_view text) {
-  throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
-}
-
-bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Value of a hexadecimal digit, or -1 for any other character.
-int HexDigitValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
-// The white space that atof skips in the "C" locale.
-bool IsCSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
 // Case-insensitive test whether `text` starts with the lower-case `word`.
 bool StartsWithNoCase(std::string_view text, std::string_view word) {
   if (text.size() < word.size()) return false;
   for (std::size_t i = 0; i < word.size(); ++i) {
-    char c = text[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (c != word[i]) return false;
+    if (ascii::ToLower(text[i]) != word[i]) return false;
   }
   return true;
 }
 
 }  // namespace
 
-std::int32_t ParseInteger(std::string_view text) {
+std::optional<std::int32_t> TryParseInteger(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size() && text[pos] == ' ') ++pos;
 
@@ -63,26 +45,32 @@ std::int32_t ParseInteger(std::string_view text) {
   const std::size_t first_digit = pos;
   if (hex) {
     for (; pos < text.size(); ++pos) {
-      const int digit = HexDigitValue(text[pos]);
-      if (digit < 0 || value > 0x0FFFFFFF) ThrowInvalidInteger(text);
+      const int digit = ascii::HexDigitValue(text[pos]);
+      if (digit < 0 || value > 0x0FFFFFFF) return std::nullopt;
       value = value * 16 + digit;
     }
   } else {
     for (; pos < text.size(); ++pos) {
-      if (!IsDecimalDigit(text[pos]) || value > 214748364) ThrowInvalidInteger(text);
+      if (!ascii::IsDigit(text[pos]) || value > 214748364) return std::nullopt;
       value = value * 10 + (text[pos] - '0');
     }
   }
-  if (pos == first_digit) ThrowInvalidInteger(text);
+  if (pos == first_digit) return std::nullopt;
 
   if (hex) return static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-  if (value > std::numeric_limits<std::int32_t>::max()) ThrowInvalidInteger(text);
+  if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
   return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+std::int32_t ParseInteger(std::string_view text) {
+  const std::optional<std::int32_t> value = TryParseInteger(text);
+  if (!value) throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+  return *value;
 }
 
 double ParseFloat(std::string_view text) {
   std::size_t pos = 0;
-  while (pos < text.size() && IsCSpace(text[pos])) ++pos;
+  while (pos < text.size() && ascii::IsSpace(text[pos])) ++pos;
 
   bool negative = false;
   if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
@@ -103,13 +91,13 @@ double ParseFloat(std::string_view text) {
   bool any_digit = false;
   bool significant = false;
   std::int64_t order = 0;
-  for (; end < rest.size() && IsDecimalDigit(rest[end]); ++end) {
+  for (; end < rest.size() && ascii::IsDigit(rest[end]); ++end) {
     any_digit = true;
     significant = significant || rest[end] != '0';
     if (significant) ++order;
   }
   if (end < rest.size() && rest[end] == '.') {
-    for (++end; end < rest.size() && IsDecimalDigit(rest[end]); ++end) {
+    for (++end; end < rest.size() && ascii::IsDigit(rest[end]); ++end) {
       any_digit = true;
       if (!significant && rest[end] == '0') --order;
       significant = significant || rest[end] != '0';
@@ -124,9 +112,9 @@ double ParseFloat(std::string_view text) {
       exp_negative = rest[exp_pos] == '-';
       ++exp_pos;
     }
-    if (exp_pos < rest.size() && IsDecimalDigit(rest[exp_pos])) {
+    if (exp_pos < rest.size() && ascii::IsDigit(rest[exp_pos])) {
       std::int64_t exponent = 0;
-      for (; exp_pos < rest.size() && IsDecimalDigit(rest[exp_pos]); ++exp_pos) {
+      for (; exp_pos < rest.size() && ascii::IsDigit(rest[exp_pos]); ++exp_pos) {
         // Saturate: anything this large is out of range either way.
         if (exponent < 1'000'000) exponent = exponent * 10 + (rest[exp_pos] - '0');
       }
@@ -170,23 +158,11 @@ std::string FloatText(double value) {
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   if (value == 0.0) return "0";  // Negative zero too.
 
-  // Correctly rounded to 15 significant digits: "d.dddddddddddddde[+-]x". Rounding that
-  // carries into a new digit (9.9999999999999999 -> 1.0e+01) is already reflected here.
-  char buffer[32];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
-                                    std::chars_format::scientific, 14);
-  const std::string_view scientific(buffer, static_cast<std::size_t>(result.ptr - buffer));
-  const std::size_t e_pos = scientific.find('e');
-
-  std::string digits;
-  for (const char c : scientific.substr(0, e_pos)) {
-    if (c != '.') digits += c;
-  }
-  while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
-  int exponent = 0;
-  const std::string_view exponent_text = scientific.substr(e_pos + 1);
-  const char* exponent_begin = exponent_text.data() + (exponent_text.front() == '+' ? 1 : 0);
-  std::from_chars(exponent_begin, exponent_text.data() + exponent_text.size(), exponent);
+  // Correctly rounded to 15 significant digits; a carry into a new digit (9.9999999999999999
+  // to 1.0e+01) is already in the exponent.
+  const SignificantDigits rounded = RoundToSignificant(value, 15, Ties::ToEven);
+  const std::string& digits = rounded.digits;
+  const int exponent = rounded.exponent;
 
   std::string text = value < 0 ? "-" : "";
   // The form depends on the rounded value: at least 0.00001, at most 15 integer digits.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -17,6 +18,10 @@ struct ConversionError : std::runtime_error {
 // value of a 32-bit pattern; signed decimal texts range from -2147483647 to 2147483647.
 // Throws ConversionError with what() == "'" + text + "' is not a valid integer value".
 [[nodiscard]] std::int32_t ParseInteger(std::string_view text);
+
+// The same rules without the throw, for callers that expect texts which are no number:
+// nothing where ParseInteger would fail.
+[[nodiscard]] std::optional<std::int32_t> TryParseInteger(std::string_view text);
 
 // Converts the longest prefix of `text` that forms a decimal floating-point number, like
 // atof; gives 0 when there is none. Never fails.

@@ -3,6 +3,8 @@
 // The state every window shares for the whole run: the program's title, the image held in
 // memory and the current table. One instance of each; all access is on the UI thread.
 
+#include "image/entry_width.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -25,7 +27,7 @@ struct TTableCursor {
   std::int32_t TableAddress = 0;
   std::int32_t Rows = 16;
   std::int32_t Columns = 16;
-  std::uint8_t EntryWidth = 1;  // bytes per entry: 1, 2 or 4
+  ::EntryWidth EntryWidth;  // bytes per entry: 1, 2 or 4
   std::string TableName;
   std::string XLabelName;
   std::string YLabelName;

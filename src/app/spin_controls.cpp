@@ -46,12 +46,8 @@ TUpDown::TUpDown(QWidget* parent, QLineEdit* buddy, int min, int max, int positi
 
 void TUpDown::StepBy(int delta) {
   // Start from the number in the edit box; a text that is no number keeps the last position.
-  int current = position_;
-  try {
-    current = ParseInteger(buddy_->text().toStdString());
-  } catch (const ConversionError&) {
-  }
-  current = std::clamp(current, min_, max_);
+  const int current =
+      std::clamp(TryParseInteger(buddy_->text().toStdString()).value_or(position_), min_, max_);
   position_ = std::clamp(current + delta, min_, max_);
   buddy_->setText(QString::fromStdString(DecimalText(position_)));
   emit Click();

@@ -2,12 +2,12 @@
 
 #include "app/controls.h"
 
-#include "app/application.h"
+#include "app/handlers.h"
 #include "app/main_window.h"
 #include "app/number_text.h"
 #include "app/shared_state.h"
 #include "app/windows.h"
-#include "image/table_entry.h"
+#include "graphview/table_heights.h"
 #include "plot/xyz_plot.h"
 #include "tables/table_ed.h"
 
@@ -17,6 +17,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -24,9 +25,11 @@ constexpr int kPanel2Height = 81;
 constexpr TColor kNavy = 0x800000;
 constexpr TColor kLime = 0x00FF00;
 
-QColor ColorOf(TColor color) {
-  return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                static_cast<int>((color >> 16) & 0xFF));
+// The view of a table one row or one column deep: from the side, level.
+void TurnToTheSide(TXYZPlot& plot, double phi) {
+  plot.SetPhi(phi);
+  plot.SetPsi(0.0);
+  plot.SetTheta(0.0);
 }
 
 QLabel* PanelLabel(QWidget* parent, const char* name, const char* text, int left, int top,
@@ -72,9 +75,9 @@ TGraphEdit::TGraphEdit() {
   XYZGraph->SetVanishingPoint(100.0);
 
   // The axis names in the colours of the plot's X, Y and Z axes.
-  XLabel = PanelLabel(Panel2, "XLabel", "", 272, 8, ColorOf(XYZGraph->XAxisColor()));
-  YLabel = PanelLabel(Panel2, "YLabel", "", 272, 32, ColorOf(XYZGraph->YAxisColor()));
-  ZLabel = PanelLabel(Panel2, "ZLabel", "", 272, 56, ColorOf(XYZGraph->ZAxisColor()));
+  XLabel = PanelLabel(Panel2, "XLabel", "", 272, 8, TImageCanvas::ToColor(XYZGraph->XAxisColor()));
+  YLabel = PanelLabel(Panel2, "YLabel", "", 272, 32, TImageCanvas::ToColor(XYZGraph->YAxisColor()));
+  ZLabel = PanelLabel(Panel2, "ZLabel", "", 272, 56, TImageCanvas::ToColor(XYZGraph->ZAxisColor()));
 
   StatusBar1 = new QStatusBar(this);
   StatusBar1->setObjectName("StatusBar1");
@@ -88,35 +91,23 @@ void TGraphEdit::PlotTable() {
   Main->ReadTableSize();
   const std::int32_t rows = TableCursor.Rows;
   const std::int32_t columns = TableCursor.Columns;
-  const int width = TableCursor.EntryWidth;
-  const double scale = TableCursor.ZScale;
-  const double offset = TableCursor.ZOffset;
 
   // The data block is sized to the table, up to 256 × 256; entries outside the image are not
   // read and plot at height ZOffset.
+  heights_ = TableHeights(RomImage, TableCursor, std::move(heights_));
   const int plotRows = std::clamp(rows, 0, kMaxSide);
   const int plotColumns = std::clamp(columns, 0, kMaxSide);
-  heights_.assign(static_cast<std::size_t>(plotRows) * static_cast<std::size_t>(plotColumns), 0.0);
-  for (int c = 0; c < plotColumns; ++c) {
-    for (int r = 0; r < plotRows; ++r) {
-      const double raw = ReadEntry(r, c, width);
-      heights_[static_cast<std::size_t>(r) * plotColumns + c] = raw * scale + offset;
-    }
-  }
 
-  // A label switch already in place is left alone: it would only draw the same picture again.
+  // A table of one row (column) is seen from the side, without the labels along Y (X). A label
+  // switch already in place is left alone: it would only draw the same picture again.
   if (rows == 1) {
-    XYZGraph->SetPhi(3.14159);
-    XYZGraph->SetPsi(0.0);
-    XYZGraph->SetTheta(0.0);
+    TurnToTheSide(*XYZGraph, 3.14159);
     XYZGraph->SetShowYLabel(false);
   } else if (!XYZGraph->ShowYLabel()) {
     XYZGraph->SetShowYLabel(true);
   }
   if (columns == 1) {
-    XYZGraph->SetPhi(4.712385);
-    XYZGraph->SetPsi(0.0);
-    XYZGraph->SetTheta(0.0);
+    TurnToTheSide(*XYZGraph, 4.712385);
     XYZGraph->SetShowXLabel(false);
   } else if (!XYZGraph->ShowXLabel()) {
     XYZGraph->SetShowXLabel(true);

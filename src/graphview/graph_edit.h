@@ -1,5 +1,7 @@
 #pragma once
 
+#include "graphview/table_heights.h"
+
 #include <QWidget>
 
 #include <vector>
@@ -37,7 +39,7 @@ class TGraphEdit : public QWidget {
   QStatusBar* StatusBar1;
 
   // The plot sizes its data block to the table up to this many rows and columns.
-  static constexpr int kMaxSide = 256;
+  static constexpr int kMaxSide = kPlotMaxSide;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -3,17 +3,20 @@
 #include "app/application.h"
 #include "app/controls.h"
 #include "app/file_progress.h"
+#include "app/handlers.h"
 #include "app/main_window.h"
 #include "app/shared_state.h"
 #include "app/windows.h"
 #include "graphview/graph_edit.h"
 #include "image/image_file.h"
+#include "image/rom_image.h"
 #include "tables/table_ed.h"
 #include "textview/text_edit.h"
 
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -37,13 +40,6 @@ void ShowOperationFailure() {
   // The answer is not looked at: either button just closes the box.
   ShowFileError("Can't perform one of the following file operations: Open, Seek, Read, Close.",
                 QMessageBox::Ok | QMessageBox::Cancel);
-}
-
-std::span<const std::uint8_t> ImageBytes() {
-  if (!RomImage.Bytes) return {};
-  return std::span<const std::uint8_t>(*RomImage.Bytes)
-      .first(static_cast<std::size_t>(std::min<std::int64_t>(
-          RomImage.Size, static_cast<std::int64_t>(RomImage.Bytes->size()))));
 }
 
 // Shows the box for a failed file operation; true when it succeeded.
@@ -76,7 +72,6 @@ void TMain::SetFileControlsEnabled(bool enabled) {
 
 void TMain::ShowImageLoaded(const std::string& path) {
   MainStatusText->setText(Text(path) + " (" + QString::number(RomImage.Size) + " bytes)");
-  RomImage.FileName = path;
   setWindowTitle(Text(AppTitle) + " - " + Text(RomImage.FileName));
   if (Application* application = Application::Instance()) application->SetTitle(windowTitle());
 }
@@ -98,8 +93,7 @@ void TMain::LoadFile(const QString& chosen) {
   LoadedImage loaded = ReadImageFile(path, FileProgress(this, "Loading", path, true).ForReading());
   if (loaded.result == FileResult::Cancelled) return;
   if (Succeeded(loaded.result)) {
-    RomImage.Size = static_cast<std::int32_t>(loaded.bytes.size());
-    RomImage.Bytes = std::move(loaded.bytes);
+    ReplaceImage(RomImage, std::move(loaded.bytes), path);
     ShowImageLoaded(path);
     SetFileControlsEnabled(true);
   }
@@ -119,7 +113,7 @@ void TMain::OfferCompanion(const std::string& imagePath) {
 }
 
 void TMain::SaveClick() {
-  Succeeded(WriteImageFile(RomImage.FileName, ImageBytes(), WriteMode::ExistingFile,
+  Succeeded(WriteImageFile(RomImage.FileName, ImageBytes(RomImage), WriteMode::ExistingFile,
                            FileProgress(this, "Saving", RomImage.FileName, false).ForWriting())
                 .result);
 }
@@ -137,22 +131,19 @@ void TMain::SaveAsClick() {
 
   // An existing file is kept under its ".BAK" name beside it (a taken name keeps the old
   // backup) and replaced whole; the caption changes only once the data is on the disk.
-  if (Succeeded(WriteImageFile(path, ImageBytes(), WriteMode::NewFileWithBackup,
+  if (Succeeded(WriteImageFile(path, ImageBytes(RomImage), WriteMode::NewFileWithBackup,
                                FileProgress(this, "Saving", path, false).ForWriting())
                     .result)) {
+    RenameImage(RomImage, path);
     ShowImageLoaded(path);
   }
 }
 
 void TMain::CloseClick() {
-  TextEdit->setEnabled(false);
-  TextEdit->hide();
-  TextModeButton->setText("Show Text View");
-  GraphEdit->setEnabled(false);
-  GraphEdit->hide();
-  GraphicsModeButton->setText("Show Graphics View");
+  HideView(TextEdit, TextModeButton, "Show Text View");
+  HideView(GraphEdit, GraphicsModeButton, "Show Graphics View");
   MainStatusText->setText("No file loaded");
-  RomImage.Size = 0;
+  CloseImage(RomImage);
   SetFileControlsEnabled(false);
   setWindowTitle(Text(AppTitle) + " - (none)");
   TableEd->ClearLists();

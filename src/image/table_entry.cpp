@@ -1,6 +1,6 @@
 #include "image/table_entry.h"
 
-#include <algorithm>
+#include "image/rom_image.h"
 
 std::optional<std::int64_t> EntryPosition(const TTableCursor& cursor, std::int32_t row,
                                           std::int32_t column, int width) {
@@ -18,33 +18,44 @@ std::optional<std::int64_t> EntryPosition(const TTableCursor& cursor, std::int32
   return position;
 }
 
+std::optional<std::size_t> EntryPositionInside(std::span<const std::uint8_t> image,
+                                               const TTableCursor& cursor, std::int32_t row,
+                                               std::int32_t column, int width) {
+  if (width != 1 && width != 2 && width != 4) return std::nullopt;
+  const std::optional<std::int64_t> position = EntryPosition(cursor, row, column, width);
+  const auto size = static_cast<std::int64_t>(image.size());
+  if (!position || *position < 0 || *position > size - width) return std::nullopt;
+  return static_cast<std::size_t>(*position);
+}
+
+void WriteEntryAt(std::span<std::uint8_t> image, std::size_t position, std::uint32_t value,
+                  int width) {
+  for (int i = width - 1; i >= 0; --i) {
+    image[position + i] = static_cast<std::uint8_t>(value & 0xFF);
+    value >>= 8;
+  }
+}
+
 bool EntryInsideImage(const TRomImage& image, const TTableCursor& cursor, std::int32_t row,
                       std::int32_t column, int width) {
-  if (width != 1 && width != 2 && width != 4) return false;
-  if (image.Size <= 0 || !image.Bytes) return false;
-  const std::optional<std::int64_t> position = EntryPosition(cursor, row, column, width);
-  const auto size =
-      std::min<std::int64_t>(image.Size, static_cast<std::int64_t>(image.Bytes->size()));
-  return position && *position >= 0 && *position <= size - width;
+  return EntryPositionInside(ImageBytes(image), cursor, row, column, width).has_value();
 }
 
 std::uint32_t ReadEntry(const TRomImage& image, const TTableCursor& cursor, std::int32_t row,
                         std::int32_t column, int width) {
-  if (!EntryInsideImage(image, cursor, row, column, width)) return 0;
-  const auto first = static_cast<std::size_t>(*EntryPosition(cursor, row, column, width));
-  std::uint32_t value = 0;
-  for (int i = 0; i < width; ++i) value = (value << 8) | (*image.Bytes)[first + i];
-  return value;
+  const std::span<const std::uint8_t> bytes = ImageBytes(image);
+  const std::optional<std::size_t> position =
+      EntryPositionInside(bytes, cursor, row, column, width);
+  return position ? ReadEntryAt(bytes, *position, width) : 0;
 }
 
 bool WriteEntry(TRomImage& image, const TTableCursor& cursor, std::int32_t row, std::int32_t column,
                 std::uint32_t value, int width) {
-  if (!EntryInsideImage(image, cursor, row, column, width)) return false;
-  const auto first = static_cast<std::size_t>(*EntryPosition(cursor, row, column, width));
-  for (int i = width - 1; i >= 0; --i) {
-    (*image.Bytes)[first + i] = static_cast<std::uint8_t>(value & 0xFF);
-    value >>= 8;
-  }
+  const std::span<std::uint8_t> bytes = ImageBytes(image);
+  const std::optional<std::size_t> position =
+      EntryPositionInside(bytes, cursor, row, column, width);
+  if (!position) return false;
+  WriteEntryAt(bytes, *position, value, width);
   return true;
 }
 

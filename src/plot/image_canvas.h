@@ -6,6 +6,7 @@
 
 #include "plot/plot_canvas.h"
 
+#include <QColor>
 #include <QFont>
 #include <QFontMetrics>
 #include <QImage>
@@ -34,6 +35,8 @@ class TImageCanvas final : public TPlotCanvas {
 
   // 0x00BBGGRR -> the image's 0xAARRGGBB.
   [[nodiscard]] static QRgb ToRgb(TColor color);
+  // The same colour for the widgets around the plot.
+  [[nodiscard]] static QColor ToColor(TColor color) { return QColor::fromRgb(ToRgb(color)); }
 
  private:
   void Line(int x0, int y0, int x1, int y1);

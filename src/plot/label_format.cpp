@@ -1,5 +1,7 @@
 #include "plot/label_format.h"
 
+#include "text/significant_digits.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -8,61 +10,13 @@
 
 namespace {
 
-// The value rounded to `precision` significant digits: its digits without trailing zeros
-// (empty for zero) and e, with value = 0.d1d2... x 10^e.
-struct Decimal {
-  bool negative = false;
-  std::string digits;
-  int exponent = 0;
-};
-
-// Whether `magnitude` is exactly the decimal `text` (as printed by "%e").
-bool IsExactly(double magnitude, const char* text) {
-  if (std::strtod(text, nullptr) != magnitude) return false;
-  // Printed in full, the double's expansion stops where the text does.
-  char full[1100];
-  std::snprintf(full, sizeof full, "%.*e", 800, magnitude);
-  const char* a = text;
-  const char* b = full;
-  for (; *a != 'e'; ++a, ++b) {
-    if (*a != *b) return false;
-  }
-  for (; *b != 'e'; ++b) {
-    if (*b != '0') return false;
-  }
-  return true;
-}
-
-Decimal RoundToSignificant(double value, int precision) {
-  Decimal result;
-  result.negative = std::signbit(value) && value != 0.0;
-  if (value == 0.0) return result;
-  const double magnitude = std::fabs(value);
-  char text[64];
-  // One digit more first: a value that ends exactly in a 5 there is a tie, which is rounded
-  // away from zero (printf would round it to the even digit).
-  std::snprintf(text, sizeof text, "%.*e", precision, magnitude);
-  const char* e = std::strchr(text, 'e');
-  const bool tie = e[-1] == '5' && IsExactly(magnitude, text);
-  // Just above a tie, printf's correct rounding goes up.
-  std::snprintf(text, sizeof text, "%.*e", precision - 1,
-                tie ? std::nextafter(magnitude, HUGE_VAL) : magnitude);
-  // text is "d.ddddde+XX" (or "de+XX" when precision is 1).
-  const char* p = text;
-  for (; *p != 'e'; ++p) {
-    if (*p != '.') result.digits.push_back(*p);
-  }
-  result.exponent = std::atoi(p + 1) + 1;
-  while (!result.digits.empty() && result.digits.back() == '0') result.digits.pop_back();
-  return result;
-}
-
 std::string General(double value, int precision) {
   precision = std::clamp(precision, 2, 18);
-  const Decimal d = RoundToSignificant(value, precision);
+  const SignificantDigits d = RoundToSignificant(value, precision, Ties::AwayFromZero);
   if (d.digits.empty()) return "0";
   std::string text = d.negative ? "-" : "";
-  const int e = d.exponent;
+  // The value is 0.d1d2… × 10^e.
+  const int e = d.exponent + 1;
   const int count = static_cast<int>(d.digits.size());
   if (e >= -3 && e <= precision) {
     if (e <= 0) {

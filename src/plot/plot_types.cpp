@@ -4,29 +4,24 @@
 #include <cmath>
 #include <stdexcept>
 
-void TXYZPoint::RotateX(double a) {
+namespace {
+
+// Turns the pair (u, v) by the angle a: u' = u cos a + v sin a, v' = v cos a - u sin a.
+void Turn(double& u, double& v, double a) {
   const double c = std::cos(a);
   const double s = std::sin(a);
-  const double new_y = y * c + z * s;
-  z = z * c - y * s;
-  y = new_y;
+  const double new_u = u * c + v * s;
+  v = v * c - u * s;
+  u = new_u;
 }
 
-void TXYZPoint::RotateY(double a) {
-  const double c = std::cos(a);
-  const double s = std::sin(a);
-  const double new_x = x * c + z * s;
-  z = z * c - x * s;
-  x = new_x;
-}
+}  // namespace
 
-void TXYZPoint::RotateZ(double a) {
-  const double c = std::cos(a);
-  const double s = std::sin(a);
-  const double new_x = x * c + y * s;
-  y = y * c - x * s;
-  x = new_x;
-}
+void TXYZPoint::RotateX(double a) { Turn(y, z, a); }
+
+void TXYZPoint::RotateY(double a) { Turn(x, z, a); }
+
+void TXYZPoint::RotateZ(double a) { Turn(x, y, a); }
 
 T3DPlotListMember::T3DPlotListMember(std::span<const TXYZPoint> points, std::int32_t x_count,
                                      std::int32_t y_count, std::int32_t plot_id, T3DPlotStyle style,

@@ -55,14 +55,14 @@ void TXYZPlotModel::StoreAngles(double phi, double theta, double psi) {
 }
 
 void TXYZPlotModel::CalculateAxisArray() {
-  FBoxCorner[0].SetPoint(FXMin, FYMin, FZMin);
-  FBoxCorner[1].SetPoint(FXMax, FYMin, FZMin);
-  FBoxCorner[2].SetPoint(FXMax, FYMax, FZMin);
-  FBoxCorner[3].SetPoint(FXMin, FYMax, FZMin);
-  FBoxCorner[4].SetPoint(FXMin, FYMin, FZMax);
-  FBoxCorner[5].SetPoint(FXMax, FYMin, FZMax);
-  FBoxCorner[6].SetPoint(FXMax, FYMax, FZMax);
-  FBoxCorner[7].SetPoint(FXMin, FYMax, FZMax);
+  FBoxCorner[0].SetPoint(FProps.XMin, FProps.YMin, FProps.ZMin);
+  FBoxCorner[1].SetPoint(FProps.XMax, FProps.YMin, FProps.ZMin);
+  FBoxCorner[2].SetPoint(FProps.XMax, FProps.YMax, FProps.ZMin);
+  FBoxCorner[3].SetPoint(FProps.XMin, FProps.YMax, FProps.ZMin);
+  FBoxCorner[4].SetPoint(FProps.XMin, FProps.YMin, FProps.ZMax);
+  FBoxCorner[5].SetPoint(FProps.XMax, FProps.YMin, FProps.ZMax);
+  FBoxCorner[6].SetPoint(FProps.XMax, FProps.YMax, FProps.ZMax);
+  FBoxCorner[7].SetPoint(FProps.XMin, FProps.YMax, FProps.ZMax);
 }
 
 // Everything the chain from data point to pixel reads, taken once, so that projecting all
@@ -128,9 +128,15 @@ struct TXYZPlotModel::Projection {
 };
 
 TXYZPlotModel::Projection TXYZPlotModel::CurrentProjection() const {
-  return {FRotation,       FRotationCenter,     FPerspectiveOn,
-          FVanishingPoint, ClientWidth() - 1.0, ClientHeight() - 1.0,
-          FProjXMin,       FProjXMax,           FProjYMin,
+  return {FRotation,
+          FRotationCenter,
+          FProps.PerspectiveOn,
+          FProps.VanishingPoint,
+          ClientWidth() - 1.0,
+          ClientHeight() - 1.0,
+          FProjXMin,
+          FProjXMax,
+          FProjYMin,
           FProjYMax};
 }
 
@@ -149,7 +155,7 @@ std::optional<POINT> TXYZPlotModel::PixelOf(const TXYZPoint& p) const {
 }
 
 void TXYZPlotModel::FindXYZMaxMin() {
-  if (!FAutoScale) return;
+  if (!FProps.AutoScale) return;
   std::array<double, 3> low{DBL_MAX, DBL_MAX, DBL_MAX};
   std::array<double, 3> high{-DBL_MAX, -DBL_MAX, -DBL_MAX};
   for (const auto& member : FPlotList) {
@@ -172,21 +178,22 @@ void TXYZPlotModel::FindXYZMaxMin() {
       low[a] -= 1.0;
     }
   }
-  FXMin = low[0];
-  FYMin = low[1];
-  FZMin = low[2];
-  FXMax = high[0];
-  FYMax = high[1];
-  FZMax = high[2];
+  FProps.XMin = low[0];
+  FProps.YMin = low[1];
+  FProps.ZMin = low[2];
+  FProps.XMax = high[0];
+  FProps.YMax = high[1];
+  FProps.ZMax = high[2];
   CenterRotation();
 }
 
 void TXYZPlotModel::CenterRotation() {
-  FRotationCenter.SetPoint((FXMin + FXMax) * 0.5, (FYMin + FYMax) * 0.5, (FZMin + FZMax) * 0.5);
+  FRotationCenter.SetPoint((FProps.XMin + FProps.XMax) * 0.5, (FProps.YMin + FProps.YMax) * 0.5,
+                           (FProps.ZMin + FProps.ZMax) * 0.5);
 }
 
 void TXYZPlotModel::ScaleScreen() {
-  if (!FFitToScreen) return;
+  if (!FProps.FitToScreen) return;
   CalculateAxisArray();
   bool first = true;
   for (const TXYZPoint& corner : FBoxCorner) {
@@ -269,11 +276,12 @@ void TXYZPlotModel::ClearPlot() {
 
 void TXYZPlotModel::DrawAllPlots() {
   if (!Visible()) return;
-  if (FXMax == FXMin || FYMax == FYMin || FZMax == FZMin) return;
-  FFloorCorner[0].SetPoint(FXMin, FYMin, FZMin);
-  FFloorCorner[1].SetPoint(FXMax, FYMin, FZMin);
-  FFloorCorner[2].SetPoint(FXMin, FYMax, FZMin);
-  FFloorCorner[3].SetPoint(FXMax, FYMax, FZMin);
+  if (FProps.XMax == FProps.XMin || FProps.YMax == FProps.YMin || FProps.ZMax == FProps.ZMin)
+    return;
+  FFloorCorner[0].SetPoint(FProps.XMin, FProps.YMin, FProps.ZMin);
+  FFloorCorner[1].SetPoint(FProps.XMax, FProps.YMin, FProps.ZMin);
+  FFloorCorner[2].SetPoint(FProps.XMin, FProps.YMax, FProps.ZMin);
+  FFloorCorner[3].SetPoint(FProps.XMax, FProps.YMax, FProps.ZMin);
   FFarFloorCorner = 0;
   for (int k = 0; k < 4; ++k) {
     FFloorCorner[k] = LocalToGlobal(FFloorCorner[k]);
@@ -286,7 +294,7 @@ void TXYZPlotModel::DrawAllPlots() {
     }
   }
   DrawBackAxis();
-  if (FShowOrigin) DrawOrigin();
+  if (FProps.ShowOrigin) DrawOrigin();
   for (const auto& member : FPlotList) DrawOnePlot(*member);
   DrawFrontAxis();
 }
@@ -302,23 +310,23 @@ void TXYZPlotModel::DrawBackAxis() {
     }
   }
   TPlotCanvas& canvas = PlotCanvas();
-  if (FAxisStyle == asBox) {
-    canvas.SetPenColor(FBoxColor);
+  if (FProps.AxisStyle == asBox) {
+    canvas.SetPenColor(FProps.BoxColor);
     DrawFaces(FFarCorner, false);
-  } else if (FAxisStyle == asBoxAndPlane) {
-    canvas.SetPenColor(FBoxColor);
-    canvas.SetBrushColor(FPlaneColor);
+  } else if (FProps.AxisStyle == asBoxAndPlane) {
+    canvas.SetPenColor(FProps.BoxColor);
+    canvas.SetBrushColor(FProps.PlaneColor);
     DrawFaces(FFarCorner, true);
   }
-  DrawCornerItems(FFarCorner, FAxisStyle == asXYZPlane);
+  DrawCornerItems(FFarCorner, FProps.AxisStyle == asXYZPlane);
 }
 
 void TXYZPlotModel::DrawFrontAxis() {
-  PlotCanvas().SetPenColor(FBoxColor);
+  PlotCanvas().SetPenColor(FProps.BoxColor);
   FFarCorner = ConvertFarPoint(FFarCorner, 6);
   // The faces in front are never filled, so the box edges stay visible over the data.
-  if (FAxisStyle == asBox || FAxisStyle == asBoxAndPlane) DrawFaces(FFarCorner, false);
-  DrawCornerItems(FFarCorner, FAxisStyle == asXYZPlane);
+  if (FProps.AxisStyle == asBox || FProps.AxisStyle == asBoxAndPlane) DrawFaces(FFarCorner, false);
+  DrawCornerItems(FFarCorner, FProps.AxisStyle == asXYZPlane);
 }
 
 void TXYZPlotModel::DrawFaces(int corner, bool filled) {
@@ -351,7 +359,7 @@ void TXYZPlotModel::DrawCornerItems(int corner, bool planes) {
       }
     }
   }
-  if (FAxisStyle != asNone) {
+  if (FProps.AxisStyle != asNone) {
     if (items.x) DrawXAxis();
     if (items.y) DrawYAxis();
     if (items.z) DrawZAxis();
@@ -373,13 +381,13 @@ void TXYZPlotModel::DrawPlane(const std::array<int, 5>& corners) {
     outline[k] = *pixel;
   }
   TPlotCanvas& canvas = PlotCanvas();
-  canvas.SetPenColor(FBoxColor);
+  canvas.SetPenColor(FProps.BoxColor);
   canvas.Polyline(outline);
 }
 
-void TXYZPlotModel::DrawXAxis() { DrawAxisLine(1, FXAxisColor); }
-void TXYZPlotModel::DrawYAxis() { DrawAxisLine(3, FYAxisColor); }
-void TXYZPlotModel::DrawZAxis() { DrawAxisLine(4, FZAxisColor); }
+void TXYZPlotModel::DrawXAxis() { DrawAxisLine(1, FProps.XAxisColor); }
+void TXYZPlotModel::DrawYAxis() { DrawAxisLine(3, FProps.YAxisColor); }
+void TXYZPlotModel::DrawZAxis() { DrawAxisLine(4, FProps.ZAxisColor); }
 
 void TXYZPlotModel::DrawAxisLine(int to_corner, TColor color) {
   const auto from = PixelOf(FBoxCorner[0]);
@@ -392,29 +400,33 @@ void TXYZPlotModel::DrawAxisLine(int to_corner, TColor color) {
 }
 
 void TXYZPlotModel::DrawXLabel() {
-  if (!FShowXLabel) return;
+  const TPlotProperties& p = FProps;
+  if (!p.ShowXLabel) return;
   PlotCanvas().SetBrushColor(FColor);
-  const double dx = FXMax - FXMin;
-  const double z = FZMin + 0.05 * (FZMax - FZMin);
-  DrawLabel(FXMax, FXLabelFormat, FXLabelPrecision, {FXMax - 0.1 * dx, FYMin, z});
-  DrawLabel(FXMin, FXLabelFormat, FXLabelPrecision, {FXMin + 0.1 * dx, FYMin, z});
+  const double dx = p.XMax - p.XMin;
+  const double z = p.ZMin + 0.05 * (p.ZMax - p.ZMin);
+  DrawLabel(p.XMax, p.XLabelFormat, p.XLabelPrecision, {p.XMax - 0.1 * dx, p.YMin, z});
+  DrawLabel(p.XMin, p.XLabelFormat, p.XLabelPrecision, {p.XMin + 0.1 * dx, p.YMin, z});
 }
 
 void TXYZPlotModel::DrawYLabel() {
-  if (!FShowYLabel) return;
+  const TPlotProperties& p = FProps;
+  if (!p.ShowYLabel) return;
   PlotCanvas().SetBrushColor(FColor);
-  const double dy = FYMax - FYMin;
-  const double z = FZMin + 0.05 * (FZMax - FZMin);
-  DrawLabel(FYMax, FYLabelFormat, FYLabelPrecision, {FXMin, FYMax - 0.1 * dy, z});
-  DrawLabel(FYMin, FYLabelFormat, FYLabelPrecision, {FXMin, FYMin + 0.1 * dy, z});
+  const double dy = p.YMax - p.YMin;
+  const double z = p.ZMin + 0.05 * (p.ZMax - p.ZMin);
+  DrawLabel(p.YMax, p.YLabelFormat, p.YLabelPrecision, {p.XMin, p.YMax - 0.1 * dy, z});
+  DrawLabel(p.YMin, p.YLabelFormat, p.YLabelPrecision, {p.XMin, p.YMin + 0.1 * dy, z});
 }
 
 void TXYZPlotModel::DrawZLabel() {
-  if (!FShowZLabel) return;
+  const TPlotProperties& p = FProps;
+  if (!p.ShowZLabel) return;
   PlotCanvas().SetBrushColor(FColor);
-  const double y = FYMin + 0.05 * (FYMax - FYMin);
-  DrawLabel(FZMax, FZLabelFormat, FZLabelPrecision, {FXMin, y, FZMax});
-  DrawLabel(FZMin, FZLabelFormat, FZLabelPrecision, {FXMin, y, FZMin + 0.1 * (FZMax - FZMin)});
+  const double y = p.YMin + 0.05 * (p.YMax - p.YMin);
+  DrawLabel(p.ZMax, p.ZLabelFormat, p.ZLabelPrecision, {p.XMin, y, p.ZMax});
+  DrawLabel(p.ZMin, p.ZLabelFormat, p.ZLabelPrecision,
+            {p.XMin, y, p.ZMin + 0.1 * (p.ZMax - p.ZMin)});
 }
 
 void TXYZPlotModel::DrawLabel(double value, TStringFloatFormat format, int precision,
@@ -457,7 +469,7 @@ void TXYZPlotModel::ProjectPoints(const T3DPlotListMember& member) {
 void TXYZPlotModel::DrawMarker(std::size_t k) {
   if (!FPixelValid[k]) return;
   const POINT p = FPixels[k];
-  const int s = FPointSize;
+  const int s = FProps.PointSize;
   PlotCanvas().Rectangle(p.x - s, p.y - s, p.x + s, p.y + s);
 }
 

@@ -10,8 +10,10 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
+#include <type_traits>
 #include <vector>
 
 // The drag in progress; at most one flag is set.
@@ -23,6 +25,40 @@ struct TMouseAction {
   bool RotatePhiPsi = false;
   bool RotatePhiTheta = false;
   friend bool operator==(const TMouseAction&, const TMouseAction&) = default;
+};
+
+// The properties one control takes from another with AssignPlotProperties, as one value.
+struct TPlotProperties {
+  int PointSize = 1;
+  TColor XAxisColor = 0x0000FF;
+  TColor YAxisColor = 0x008000;
+  TColor ZAxisColor = 0xFF0000;
+  TColor BoxColor = 0x000000;
+  TColor PlaneColor = 0x00FFFF;
+  bool AutoScale = true;
+  bool FitToScreen = true;
+  double XMax = 1.0;
+  double YMax = 1.0;
+  double ZMax = 1.0;
+  double XMin = 0.0;
+  double YMin = 0.0;
+  double ZMin = 0.0;
+  bool MouseControl = true;
+  TMouseFunction MouseFunction = mfRotate;
+  double VanishingPoint = 100.0;
+  bool PerspectiveOn = true;
+  int XLabelPrecision = 4;
+  int YLabelPrecision = 4;
+  int ZLabelPrecision = 4;
+  TStringFloatFormat XLabelFormat = sffGeneral;
+  TStringFloatFormat YLabelFormat = sffGeneral;
+  TStringFloatFormat ZLabelFormat = sffGeneral;
+  bool ShowXLabel = true;
+  bool ShowYLabel = true;
+  bool ShowZLabel = true;
+  bool ShowOrigin = true;
+  T3DAxisStyle AxisStyle = asBox;
+  bool AutoRedraw = true;
 };
 
 class TXYZPlotModel {
@@ -42,40 +78,40 @@ class TXYZPlotModel {
   virtual void RedrawScreen() = 0;
 
   // Properties.
-  [[nodiscard]] TColor XAxisColor() const { return FXAxisColor; }
-  [[nodiscard]] TColor YAxisColor() const { return FYAxisColor; }
-  [[nodiscard]] TColor ZAxisColor() const { return FZAxisColor; }
-  [[nodiscard]] TColor BoxColor() const { return FBoxColor; }
-  [[nodiscard]] TColor PlaneColor() const { return FPlaneColor; }
-  [[nodiscard]] double XMax() const { return FXMax; }
-  [[nodiscard]] double YMax() const { return FYMax; }
-  [[nodiscard]] double ZMax() const { return FZMax; }
-  [[nodiscard]] double XMin() const { return FXMin; }
-  [[nodiscard]] double YMin() const { return FYMin; }
-  [[nodiscard]] double ZMin() const { return FZMin; }
+  [[nodiscard]] TColor XAxisColor() const { return FProps.XAxisColor; }
+  [[nodiscard]] TColor YAxisColor() const { return FProps.YAxisColor; }
+  [[nodiscard]] TColor ZAxisColor() const { return FProps.ZAxisColor; }
+  [[nodiscard]] TColor BoxColor() const { return FProps.BoxColor; }
+  [[nodiscard]] TColor PlaneColor() const { return FProps.PlaneColor; }
+  [[nodiscard]] double XMax() const { return FProps.XMax; }
+  [[nodiscard]] double YMax() const { return FProps.YMax; }
+  [[nodiscard]] double ZMax() const { return FProps.ZMax; }
+  [[nodiscard]] double XMin() const { return FProps.XMin; }
+  [[nodiscard]] double YMin() const { return FProps.YMin; }
+  [[nodiscard]] double ZMin() const { return FProps.ZMin; }
   [[nodiscard]] double Phi() const { return FPhi; }
   [[nodiscard]] double Theta() const { return FTheta; }
   [[nodiscard]] double Psi() const { return FPsi; }
-  [[nodiscard]] bool AutoScale() const { return FAutoScale; }
-  [[nodiscard]] bool FitToScreen() const { return FFitToScreen; }
-  [[nodiscard]] bool MouseControl() const { return FMouseControl; }
-  [[nodiscard]] TMouseFunction MouseFunction() const { return FMouseFunction; }
-  [[nodiscard]] int PointSize() const { return FPointSize; }
-  [[nodiscard]] bool PerspectiveOn() const { return FPerspectiveOn; }
-  [[nodiscard]] double VanishingPoint() const { return FVanishingPoint; }
-  [[nodiscard]] int XLabelPrecision() const { return FXLabelPrecision; }
-  [[nodiscard]] int YLabelPrecision() const { return FYLabelPrecision; }
-  [[nodiscard]] int ZLabelPrecision() const { return FZLabelPrecision; }
-  [[nodiscard]] TStringFloatFormat XLabelFormat() const { return FXLabelFormat; }
-  [[nodiscard]] TStringFloatFormat YLabelFormat() const { return FYLabelFormat; }
-  [[nodiscard]] TStringFloatFormat ZLabelFormat() const { return FZLabelFormat; }
-  [[nodiscard]] bool ShowXLabel() const { return FShowXLabel; }
-  [[nodiscard]] bool ShowYLabel() const { return FShowYLabel; }
-  [[nodiscard]] bool ShowZLabel() const { return FShowZLabel; }
+  [[nodiscard]] bool AutoScale() const { return FProps.AutoScale; }
+  [[nodiscard]] bool FitToScreen() const { return FProps.FitToScreen; }
+  [[nodiscard]] bool MouseControl() const { return FProps.MouseControl; }
+  [[nodiscard]] TMouseFunction MouseFunction() const { return FProps.MouseFunction; }
+  [[nodiscard]] int PointSize() const { return FProps.PointSize; }
+  [[nodiscard]] bool PerspectiveOn() const { return FProps.PerspectiveOn; }
+  [[nodiscard]] double VanishingPoint() const { return FProps.VanishingPoint; }
+  [[nodiscard]] int XLabelPrecision() const { return FProps.XLabelPrecision; }
+  [[nodiscard]] int YLabelPrecision() const { return FProps.YLabelPrecision; }
+  [[nodiscard]] int ZLabelPrecision() const { return FProps.ZLabelPrecision; }
+  [[nodiscard]] TStringFloatFormat XLabelFormat() const { return FProps.XLabelFormat; }
+  [[nodiscard]] TStringFloatFormat YLabelFormat() const { return FProps.YLabelFormat; }
+  [[nodiscard]] TStringFloatFormat ZLabelFormat() const { return FProps.ZLabelFormat; }
+  [[nodiscard]] bool ShowXLabel() const { return FProps.ShowXLabel; }
+  [[nodiscard]] bool ShowYLabel() const { return FProps.ShowYLabel; }
+  [[nodiscard]] bool ShowZLabel() const { return FProps.ShowZLabel; }
   [[nodiscard]] bool ShowLabels() const { return FShowLabels; }
-  [[nodiscard]] bool ShowOrigin() const { return FShowOrigin; }
-  [[nodiscard]] T3DAxisStyle AxisStyle() const { return FAxisStyle; }
-  [[nodiscard]] bool AutoRedraw() const { return FAutoRedraw; }
+  [[nodiscard]] bool ShowOrigin() const { return FProps.ShowOrigin; }
+  [[nodiscard]] T3DAxisStyle AxisStyle() const { return FProps.AxisStyle; }
+  [[nodiscard]] bool AutoRedraw() const { return FProps.AutoRedraw; }
   // The background, and the box behind label texts.
   [[nodiscard]] TColor Color() const { return FColor; }
 
@@ -211,13 +247,21 @@ class TXYZPlotModel {
 
  private:
   void RedrawIfAuto() {
-    if (FAutoRedraw) {
+    if (FProps.AutoRedraw) {
       Redraw();
     } else {
       PictureOutdated();
     }
   }
+  // The store of every plain property setter: the value, then a redraw when AutoRedraw is on.
+  template <typename T>
+  void StoreAndRedraw(T& field, std::type_identity_t<T> value) {
+    field = value;
+    RedrawIfAuto();
+  }
   void StoreAngles(double phi, double theta, double psi);
+  // Changes the plot `plot_id`, if there is one, and redraws when AutoRedraw is on.
+  bool ChangePlot(int plot_id, const std::function<void(T3DPlotListMember&)>& change);
   void CenterRotation();
   bool AfterPlotAdded(bool replaced);
 
@@ -247,43 +291,14 @@ class TXYZPlotModel {
   void DrawSurface(const T3DPlotListMember& member);
 
   // Storage of the properties.
-  TColor FXAxisColor = 0x0000FF;
-  TColor FYAxisColor = 0x008000;
-  TColor FZAxisColor = 0xFF0000;
-  TColor FBoxColor = 0x000000;
-  TColor FPlaneColor = 0x00FFFF;
-  bool FAutoScale = true;
-  bool FFitToScreen = true;
+  TPlotProperties FProps;
   double FPhi = 5.3;
   double FTheta = 0.0;
   double FPsi = 0.2;
-  double FXMax = 1.0;
-  double FYMax = 1.0;
-  double FZMax = 1.0;
-  double FXMin = 0.0;
-  double FYMin = 0.0;
-  double FZMin = 0.0;
-  int FPointSize = 1;
-  bool FMouseControl = true;
-  TMouseFunction FMouseFunction = mfRotate;
-  double FVanishingPoint = 100.0;
-  bool FPerspectiveOn = true;
   bool FShowLabels = false;
-  bool FShowXLabel = true;
-  bool FShowYLabel = true;
-  bool FShowZLabel = true;
-  bool FShowOrigin = true;
-  int FXLabelPrecision = 4;
-  int FYLabelPrecision = 4;
-  int FZLabelPrecision = 4;
-  TStringFloatFormat FYLabelFormat = sffGeneral;
-  TStringFloatFormat FXLabelFormat = sffGeneral;
-  TStringFloatFormat FZLabelFormat = sffGeneral;
-  bool FAutoRedraw = true;
   TColor FColor = 0xF0F0F0;
 
   T3DPlotList FPlotList;
-  T3DAxisStyle FAxisStyle = asBox;
   std::array<TXYZPoint, 8> FBoxCorner;
   std::array<TXYZPoint, 4> FFloorCorner;
   int FFarFloorCorner = 0;

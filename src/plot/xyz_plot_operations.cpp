@@ -4,6 +4,7 @@
 #include "plot/xyz_plot_model.h"
 
 #include <algorithm>
+#include <functional>
 #include <stdexcept>
 
 namespace {
@@ -96,28 +97,24 @@ bool TXYZPlotModel::FindPlot(T3DPlotListMember*& member, int plot_id) {
   return false;
 }
 
-bool TXYZPlotModel::SetPlotLineColor(TColor color, int plot_id) {
+bool TXYZPlotModel::ChangePlot(int plot_id, const std::function<void(T3DPlotListMember&)>& change) {
   T3DPlotListMember* member = nullptr;
   const bool found = FindPlot(member, plot_id);
-  if (found) member->LineColor = color;
+  if (found) change(*member);
   RedrawIfAuto();
   return found;
+}
+
+bool TXYZPlotModel::SetPlotLineColor(TColor color, int plot_id) {
+  return ChangePlot(plot_id, [color](T3DPlotListMember& member) { member.LineColor = color; });
 }
 
 bool TXYZPlotModel::SetPlotFillColor(TColor color, int plot_id) {
-  T3DPlotListMember* member = nullptr;
-  const bool found = FindPlot(member, plot_id);
-  if (found) member->FillColor = color;
-  RedrawIfAuto();
-  return found;
+  return ChangePlot(plot_id, [color](T3DPlotListMember& member) { member.FillColor = color; });
 }
 
 bool TXYZPlotModel::SetPlotStyle(T3DPlotStyle style, int plot_id) {
-  T3DPlotListMember* member = nullptr;
-  const bool found = FindPlot(member, plot_id);
-  if (found) member->Style = style;
-  RedrawIfAuto();
-  return found;
+  return ChangePlot(plot_id, [style](T3DPlotListMember& member) { member.Style = style; });
 }
 
 // ---- Copying between controls ----
@@ -130,37 +127,8 @@ void TXYZPlotModel::AssignPlot(const TXYZPlotModel* source) {
 void TXYZPlotModel::AssignPlotProperties(const TXYZPlotModel* source) {
   if (source == nullptr) return;
   const TXYZPlotModel& s = *source;
-  FPointSize = s.FPointSize;
-  FXAxisColor = s.FXAxisColor;
-  FYAxisColor = s.FYAxisColor;
-  FZAxisColor = s.FZAxisColor;
-  FBoxColor = s.FBoxColor;
-  FPlaneColor = s.FPlaneColor;
-  FAutoScale = s.FAutoScale;
-  FFitToScreen = s.FFitToScreen;
-  FXMax = s.FXMax;
-  FYMax = s.FYMax;
-  FZMax = s.FZMax;
-  FXMin = s.FXMin;
-  FYMin = s.FYMin;
-  FZMin = s.FZMin;
+  FProps = s.FProps;
   StoreAngles(s.FPhi, s.FTheta, s.FPsi);
-  FMouseControl = s.FMouseControl;
-  FMouseFunction = s.FMouseFunction;
-  FVanishingPoint = s.FVanishingPoint;
-  FPerspectiveOn = s.FPerspectiveOn;
-  FXLabelPrecision = s.FXLabelPrecision;
-  FYLabelPrecision = s.FYLabelPrecision;
-  FZLabelPrecision = s.FZLabelPrecision;
-  FXLabelFormat = s.FXLabelFormat;
-  FYLabelFormat = s.FYLabelFormat;
-  FZLabelFormat = s.FZLabelFormat;
-  FShowXLabel = s.FShowXLabel;
-  FShowYLabel = s.FShowYLabel;
-  FShowZLabel = s.FShowZLabel;
-  FShowOrigin = s.FShowOrigin;
-  FAxisStyle = s.FAxisStyle;
-  FAutoRedraw = s.FAutoRedraw;
   if (s.Visible() != Visible()) SetControlVisible(s.Visible());
   FProjXMax = s.FProjXMax;
   FProjYMax = s.FProjYMax;
@@ -188,59 +156,26 @@ void TXYZPlotModel::AppendPlotData(const TXYZPlotModel* source) {
 
 // ---- Property setters ----
 
-void TXYZPlotModel::SetXAxisColor(TColor color) {
-  FXAxisColor = color;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetYAxisColor(TColor color) {
-  FYAxisColor = color;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetZAxisColor(TColor color) {
-  FZAxisColor = color;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetBoxColor(TColor color) {
-  FBoxColor = color;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetPlaneColor(TColor color) {
-  FPlaneColor = color;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetXMax(double value) {
-  FXMax = value;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetYMax(double value) {
-  FYMax = value;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetZMax(double value) {
-  FZMax = value;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetXMin(double value) {
-  FXMin = value;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetYMin(double value) {
-  FYMin = value;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetZMin(double value) {
-  FZMin = value;
-  RedrawIfAuto();
-}
+void TXYZPlotModel::SetXAxisColor(TColor color) { StoreAndRedraw(FProps.XAxisColor, color); }
+void TXYZPlotModel::SetYAxisColor(TColor color) { StoreAndRedraw(FProps.YAxisColor, color); }
+void TXYZPlotModel::SetZAxisColor(TColor color) { StoreAndRedraw(FProps.ZAxisColor, color); }
+void TXYZPlotModel::SetBoxColor(TColor color) { StoreAndRedraw(FProps.BoxColor, color); }
+void TXYZPlotModel::SetPlaneColor(TColor color) { StoreAndRedraw(FProps.PlaneColor, color); }
+void TXYZPlotModel::SetXMax(double value) { StoreAndRedraw(FProps.XMax, value); }
+void TXYZPlotModel::SetYMax(double value) { StoreAndRedraw(FProps.YMax, value); }
+void TXYZPlotModel::SetZMax(double value) { StoreAndRedraw(FProps.ZMax, value); }
+void TXYZPlotModel::SetXMin(double value) { StoreAndRedraw(FProps.XMin, value); }
+void TXYZPlotModel::SetYMin(double value) { StoreAndRedraw(FProps.YMin, value); }
+void TXYZPlotModel::SetZMin(double value) { StoreAndRedraw(FProps.ZMin, value); }
 
 void TXYZPlotModel::SetXYZMinMax(double xmin, double xmax, double ymin, double ymax, double zmin,
                                  double zmax) {
-  FXMin = xmin;
-  FXMax = xmax;
-  FYMin = ymin;
-  FYMax = ymax;
-  FZMin = zmin;
-  FZMax = zmax;
+  FProps.XMin = xmin;
+  FProps.XMax = xmax;
+  FProps.YMin = ymin;
+  FProps.YMax = ymax;
+  FProps.ZMin = zmin;
+  FProps.ZMax = zmax;
   RedrawIfAuto();
 }
 
@@ -262,89 +197,63 @@ void TXYZPlotModel::SetAngles(double phi, double theta, double psi) {
 }
 
 void TXYZPlotModel::SetAutoScale(bool on) {
-  FAutoScale = on;
+  FProps.AutoScale = on;
   FindXYZMaxMin();
   RedrawIfAuto();
 }
 
 void TXYZPlotModel::SetFitToScreen(bool on) {
-  FFitToScreen = on;
+  FProps.FitToScreen = on;
   CenterRotation();
   RedrawIfAuto();
 }
 
-void TXYZPlotModel::SetMouseControl(bool on) { FMouseControl = on; }
-void TXYZPlotModel::SetMouseFunction(TMouseFunction function) { FMouseFunction = function; }
+void TXYZPlotModel::SetMouseControl(bool on) { FProps.MouseControl = on; }
+void TXYZPlotModel::SetMouseFunction(TMouseFunction function) { FProps.MouseFunction = function; }
 
 void TXYZPlotModel::SetPointSize(int size) {
-  FPointSize = std::clamp(size, 1, 10);
-  RedrawIfAuto();
+  StoreAndRedraw(FProps.PointSize, std::clamp(size, 1, 10));
 }
 
-void TXYZPlotModel::SetPerspectiveOn(bool on) {
-  FPerspectiveOn = on;
-  RedrawIfAuto();
-}
+void TXYZPlotModel::SetPerspectiveOn(bool on) { StoreAndRedraw(FProps.PerspectiveOn, on); }
 
 void TXYZPlotModel::SetVanishingPoint(double value) {
   // Not above 0 (NaN included) would put the viewer inside or behind the picture.
-  FVanishingPoint = value > 0.0 ? value : 100.0;
-  RedrawIfAuto();
+  StoreAndRedraw(FProps.VanishingPoint, value > 0.0 ? value : 100.0);
 }
 
 void TXYZPlotModel::SetXLabelPrecision(int precision) {
-  FXLabelPrecision = std::max(precision, 0);
-  RedrawIfAuto();
+  StoreAndRedraw(FProps.XLabelPrecision, std::max(precision, 0));
 }
 void TXYZPlotModel::SetYLabelPrecision(int precision) {
-  FYLabelPrecision = std::max(precision, 0);
-  RedrawIfAuto();
+  StoreAndRedraw(FProps.YLabelPrecision, std::max(precision, 0));
 }
 void TXYZPlotModel::SetZLabelPrecision(int precision) {
-  FZLabelPrecision = std::max(precision, 0);
-  RedrawIfAuto();
+  StoreAndRedraw(FProps.ZLabelPrecision, std::max(precision, 0));
 }
 void TXYZPlotModel::SetXLabelFormat(TStringFloatFormat format) {
-  FXLabelFormat = format;
-  RedrawIfAuto();
+  StoreAndRedraw(FProps.XLabelFormat, format);
 }
 void TXYZPlotModel::SetYLabelFormat(TStringFloatFormat format) {
-  FYLabelFormat = format;
-  RedrawIfAuto();
+  StoreAndRedraw(FProps.YLabelFormat, format);
 }
 void TXYZPlotModel::SetZLabelFormat(TStringFloatFormat format) {
-  FZLabelFormat = format;
-  RedrawIfAuto();
+  StoreAndRedraw(FProps.ZLabelFormat, format);
 }
-void TXYZPlotModel::SetShowXLabel(bool show) {
-  FShowXLabel = show;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetShowYLabel(bool show) {
-  FShowYLabel = show;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetShowZLabel(bool show) {
-  FShowZLabel = show;
-  RedrawIfAuto();
-}
+void TXYZPlotModel::SetShowXLabel(bool show) { StoreAndRedraw(FProps.ShowXLabel, show); }
+void TXYZPlotModel::SetShowYLabel(bool show) { StoreAndRedraw(FProps.ShowYLabel, show); }
+void TXYZPlotModel::SetShowZLabel(bool show) { StoreAndRedraw(FProps.ShowZLabel, show); }
 void TXYZPlotModel::SetShowLabels(bool show) {
   FShowLabels = show;
-  FShowXLabel = show;
-  FShowYLabel = show;
-  FShowZLabel = show;
+  FProps.ShowXLabel = show;
+  FProps.ShowYLabel = show;
+  FProps.ShowZLabel = show;
   RedrawIfAuto();
 }
-void TXYZPlotModel::SetShowOrigin(bool show) {
-  FShowOrigin = show;
-  RedrawIfAuto();
-}
-void TXYZPlotModel::SetAxisStyle(T3DAxisStyle style) {
-  FAxisStyle = style;
-  RedrawIfAuto();
-}
+void TXYZPlotModel::SetShowOrigin(bool show) { StoreAndRedraw(FProps.ShowOrigin, show); }
+void TXYZPlotModel::SetAxisStyle(T3DAxisStyle style) { StoreAndRedraw(FProps.AxisStyle, style); }
 void TXYZPlotModel::SetAutoRedraw(bool on) {
-  FAutoRedraw = on;
+  FProps.AutoRedraw = on;
   if (on) Redraw();
 }
 void TXYZPlotModel::SetColor(TColor color) {
@@ -359,11 +268,11 @@ void TXYZPlotModel::SetVisible(bool visible) {
 // ---- The mouse ----
 
 void TXYZPlotModel::MouseDown(TMouseButton /*button*/, TShiftState shift, int x, int y) {
-  if (FMouseControl) {
+  if (FProps.MouseControl) {
     // A press while another drag runs starts afresh, so at most one action is ever active.
     FMouseAction = {};
     const bool alternative = shift == (ssAlt | ssLeft);
-    switch (FMouseFunction) {
+    switch (FProps.MouseFunction) {
       case mfDrag:
         (alternative ? FMouseAction.DragXY : FMouseAction.DragXZ) = true;
         break;
@@ -387,8 +296,8 @@ void TXYZPlotModel::MouseMove(TShiftState /*shift*/, int x, int y) {
   // A control without width or height gives no step rather than an infinite one.
   const int width = ClientWidth();
   const int height = ClientHeight();
-  const double sx = width > 0 ? -(FXMax - FXMin) * dx / width : 0.0;
-  const double sy = height > 0 ? (FYMax - FYMin) * dy / height : 0.0;
+  const double sx = width > 0 ? -(FProps.XMax - FProps.XMin) * dx / width : 0.0;
+  const double sy = height > 0 ? (FProps.YMax - FProps.YMin) * dy / height : 0.0;
   const TMouseAction& a = FMouseAction;
   if (a.RotatePhiPsi || a.RotatePhiTheta) {
     // Both angles change before the one picture of this step is drawn.
@@ -402,25 +311,25 @@ void TXYZPlotModel::MouseMove(TShiftState /*shift*/, int x, int y) {
     return;
   }
   if (a.DragXY) {
-    FXMax -= sx;
-    FXMin -= sx;
-    FYMax += sy;
-    FYMin += sy;
+    FProps.XMax -= sx;
+    FProps.XMin -= sx;
+    FProps.YMax += sy;
+    FProps.YMin += sy;
   } else if (a.DragXZ) {
-    FXMax -= sx;
-    FXMin -= sx;
-    FZMax += sy;
-    FZMin += sy;
+    FProps.XMax -= sx;
+    FProps.XMin -= sx;
+    FProps.ZMax += sy;
+    FProps.ZMin += sy;
   } else if (a.ZoomXZ) {
-    FXMin -= sx;
-    FXMax += sx;
-    FZMin -= sy;
-    FZMax += sy;
+    FProps.XMin -= sx;
+    FProps.XMax += sx;
+    FProps.ZMin -= sy;
+    FProps.ZMax += sy;
   } else if (a.ZoomXY) {
-    FXMin -= sx;
-    FXMax += sx;
-    FYMin -= sy;
-    FYMax += sy;
+    FProps.XMin -= sx;
+    FProps.XMax += sx;
+    FProps.YMin -= sy;
+    FProps.YMax += sy;
   } else {
     return;
   }
@@ -434,7 +343,7 @@ void TXYZPlotModel::MouseUp(TMouseButton /*button*/, TShiftState /*shift*/, int 
 }
 
 void TXYZPlotModel::DblClick() {
-  if (!FMouseControl) return;
+  if (!FProps.MouseControl) return;
   FindXYZMaxMin();
   Redraw();
 }

@@ -158,5 +158,5 @@ AddedDefinition AddDefinitionFromInputs(TableDefinitions& lists, const CursorInp
   }
   return {ListKind::Ordinary,
           lists.Ordinary.Append(NewTableDefinition(inputs.TableAddress, inputs.Columns, inputs.Rows,
-                                                   inputs.EntryWidth))};
+                                                   inputs.EntryWidth.Bytes()))};
 }

@@ -4,6 +4,8 @@
 // bit-wise tables. Every field is held as the text the user sees; numbers are converted only
 // where a field is used, so a field always reads back exactly what was written or typed.
 
+#include "app/cursor_inputs.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -109,15 +111,6 @@ struct TableDefinitions {
   [[nodiscard]] const DefinitionList& List(ListKind kind) const {
     return kind == ListKind::Ordinary ? Ordinary : BitWise;
   }
-};
-
-// The main window's inputs a new definition is built from.
-struct CursorInputs {
-  bool MultiBit = false;     // the MultiBit check box: a bit-wise definition
-  std::string TableAddress;  // edit box texts, taken as they stand
-  std::string Columns;
-  std::string Rows;
-  int EntryWidth = 1;  // GetEntryWidth: 1, 2 or 4
 };
 
 // An ordinary definition with the given address, columns, rows and entry width texts and the

@@ -67,18 +67,19 @@ void AppendFixed8(std::string& out, float value) {
 
 }  // namespace
 
-std::pair<ListKind, std::vector<std::string>> DefinitionFromEcuLine(const EcuLine& line) {
+std::optional<std::pair<ListKind, std::vector<std::string>>> DefinitionFromEcuLine(
+    const EcuLine& line) {
   const auto& [name, y_axis, ignored, x_axis, ignored_too] = line.Texts;
   if (line.Kind == kEcuBitWiseKind) {
-    return {ListKind::BitWise, {name, HexText(line.Address, 4), DecimalText(line.EntrySize)}};
+    return {{ListKind::BitWise, {name, HexText(line.Address, 4), DecimalText(line.EntrySize)}}};
   }
-  if (line.DivideFlag != 0.0f && line.Scale == 0.0f) throw EcuDivideByZero();
+  if (line.DivideFlag != 0.0f && line.Scale == 0.0f) return std::nullopt;
   // The file's values are held as floats; the divisor's reciprocal is taken in double.
   const double scale = line.DivideFlag == 0.0f ? line.Scale : 1.0 / line.Scale;
-  return {ListKind::Ordinary,
-          {name, HexText(line.Address, 4), DecimalText(line.Columns), DecimalText(line.Rows),
-           DecimalText(line.EntrySize), x_axis, "1", "0", y_axis, "1", "0", "", FloatText(scale),
-           FloatText(line.Offset), "No", "0"}};
+  return {{ListKind::Ordinary,
+           {name, HexText(line.Address, 4), DecimalText(line.Columns), DecimalText(line.Rows),
+            DecimalText(line.EntrySize), x_axis, "1", "0", y_axis, "1", "0", "", FloatText(scale),
+            FloatText(line.Offset), "No", "0"}}};
 }
 
 std::string EcuReadReport::OpenFailureMessage() const {
@@ -104,21 +105,21 @@ EcuReadReport ReadEcu(EcuInput& input, EcuHeader& header, TableDefinitions& list
   }
 
   EcuLine line;  // not reset between lines: a field that does not convert keeps its value
-  try {
-    // Every line read takes at least one character, so the loop ends at the end of the text
-    // whatever the count says.
-    while (report.Stored < report.Count && ReadEcuLine(input, line)) {
-      auto [kind, fields] = DefinitionFromEcuLine(line);
-      lists.List(kind).Append(std::move(fields));
-      ++report.Stored;
+  // Every line read takes at least one character, so the loop ends at the end of the text
+  // whatever the count says.
+  while (report.Stored < report.Count && ReadEcuLine(input, line)) {
+    auto definition = DefinitionFromEcuLine(line);
+    if (!definition) {
+      report.Message =
+          CountMessage("Bad .ecu file! Check there are actually ", report.Count, " tables. (2)");
+      break;
     }
-    if (report.Stored != report.Count) {
-      report.Message = "Bad .ecu file! Could only load " + DecimalText(report.Stored) + " out of " +
-                       DecimalText(report.Count) + " tables. (1)";
-    }
-  } catch (const EcuDivideByZero&) {
-    report.Message =
-        CountMessage("Bad .ecu file! Check there are actually ", report.Count, " tables. (2)");
+    lists.List(definition->first).Append(std::move(definition->second));
+    ++report.Stored;
+  }
+  if (report.Message.empty() && report.Stored != report.Count) {
+    report.Message = "Bad .ecu file! Could only load " + DecimalText(report.Stored) + " out of " +
+                     DecimalText(report.Count) + " tables. (1)";
   }
 
   lists.SelectedList = ListKind::Ordinary;
@@ -233,23 +234,22 @@ EcuText FormatEcu(const EcuHeader& header, const TableDefinitions& lists) {
     };
     const auto x_offset = static_cast<float>(ParseFloat(field(TableDefinition::XOffset)));
     const auto x_scale = static_cast<float>(ParseFloat(field(TableDefinition::XScale)));
-    std::int32_t entry_size = 0, rows = 0, columns = 0, address = 0;
-    try {
-      entry_size = ParseInteger(field(TableDefinition::EntrySize));
-      rows = ParseInteger(field(TableDefinition::Rows));
-      columns = ParseInteger(field(TableDefinition::Columns));
-      address = ParseInteger(field(TableDefinition::TableAddr));
-    } catch (const ConversionError&) {
+    const std::optional<std::int32_t> entry_size =
+        TryParseInteger(field(TableDefinition::EntrySize));
+    const std::optional<std::int32_t> rows = TryParseInteger(field(TableDefinition::Rows));
+    const std::optional<std::int32_t> columns = TryParseInteger(field(TableDefinition::Columns));
+    const std::optional<std::int32_t> address = TryParseInteger(field(TableDefinition::TableAddr));
+    if (!entry_size || !rows || !columns || !address) {
       result.Complete = false;
       return result;
     }
-    AppendHex4(out, address);
+    AppendHex4(out, *address);
     out += ',';
-    AppendDecimal2(out, columns);
+    AppendDecimal2(out, *columns);
     out += ',';
-    AppendDecimal2(out, rows);
+    AppendDecimal2(out, *rows);
     out += ',';
-    AppendDecimal2(out, entry_size);
+    AppendDecimal2(out, *entry_size);
     out += ",0,";
     AppendFixed8(out, x_offset);
     out += ',';

@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <iosfwd>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -53,13 +52,9 @@ struct EcuLine {
   std::array<std::string, 5> Texts;
 };
 
-// A line whose scale is a divisor of zero.
-struct EcuDivideByZero : std::runtime_error {
-  EcuDivideByZero() : std::runtime_error("division by zero") {}
-};
-
-// The definition a table line becomes and the list it belongs to. Throws EcuDivideByZero.
-[[nodiscard]] std::pair<ListKind, std::vector<std::string>> DefinitionFromEcuLine(
+// The definition a table line becomes and the list it belongs to; nothing for a line whose
+// scale is a divisor of zero.
+[[nodiscard]] std::optional<std::pair<ListKind, std::vector<std::string>>> DefinitionFromEcuLine(
     const EcuLine& line);
 
 enum class EcuReadStatus { CouldNotOpen, BadHeader, Loaded };

@@ -1,5 +1,6 @@
 #include "tables/ecu_scan.h"
 
+#include "app/ascii.h"
 #include "app/number_text.h"
 
 #include <algorithm>
@@ -12,22 +13,6 @@
 #include <type_traits>
 
 namespace {
-
-// The white space fscanf skips in the "C" locale.
-bool IsSpace(int c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-bool IsDigit(int c) { return c >= '0' && c <= '9'; }
-
-int HexDigit(int c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-int Lower(int c) { return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c; }
 
 // What one fscanf call gives: the end of the input before any conversion, a conversion that
 // did not match (the target keeps its value), or a stored value.
@@ -48,11 +33,12 @@ Scan ScanInteger(EcuInput& input, bool hex, std::int32_t& target) {
   if (c == '0') {
     any_digit = true;
     c = input.Get();
-    if (hex && Lower(c) == 'x') c = input.Get();
+    if (hex && ascii::ToLower(c) == 'x') c = input.Get();
   }
   std::uint64_t magnitude = 0;
   bool overflow = false;
-  for (int digit = HexDigit(c); digit >= 0 && digit < base; digit = HexDigit(c)) {
+  for (int digit = ascii::HexDigitValue(c); digit >= 0 && digit < base;
+       digit = ascii::HexDigitValue(c)) {
     any_digit = true;
     const auto d = static_cast<std::uint64_t>(digit);
     if (magnitude > (kMax - d) / static_cast<std::uint64_t>(base)) overflow = true;
@@ -130,20 +116,20 @@ Scan ScanFloat(EcuInput& input, float& target) {
   const auto match_word = [&](std::string_view word) {
     for (const char expected : word) {
       c = input.Get();
-      if (c == EcuInput::End || Lower(c) != expected) return false;
+      if (c == EcuInput::End || ascii::ToLower(c) != expected) return false;
       text += static_cast<char>(c);
     }
     return true;
   };
 
-  if (Lower(c) == 'n') {
+  if (ascii::ToLower(c) == 'n') {
     text += static_cast<char>(c);
     if (!match_word("an")) return Scan::NoMatch;
-  } else if (Lower(c) == 'i') {
+  } else if (ascii::ToLower(c) == 'i') {
     text += static_cast<char>(c);
     if (!match_word("nf")) return Scan::NoMatch;
     c = input.Get();
-    if (Lower(c) == 'i') {
+    if (ascii::ToLower(c) == 'i') {
       text += static_cast<char>(c);
       if (!match_word("nity")) return Scan::NoMatch;
     } else {
@@ -157,7 +143,7 @@ Scan ScanFloat(EcuInput& input, float& target) {
     if (c == '0') {
       text += '0';
       c = input.Get();
-      if (Lower(c) == 'x') {
+      if (ascii::ToLower(c) == 'x') {
         text += static_cast<char>(c);
         hex = true;
         exponent_char = 'p';
@@ -167,10 +153,10 @@ Scan ScanFloat(EcuInput& input, float& target) {
       }
     }
     for (; c != EcuInput::End; c = input.Get()) {
-      if (IsDigit(c) || (hex && !got_e && HexDigit(c) >= 0)) {
+      if (ascii::IsDigit(c) || (hex && !got_e && ascii::HexDigitValue(c) >= 0)) {
         got_digit = true;
       } else if (got_e && text.back() == exponent_char && (c == '-' || c == '+')) {
-      } else if (got_digit && !got_e && Lower(c) == exponent_char) {
+      } else if (got_digit && !got_e && ascii::ToLower(c) == exponent_char) {
         c = exponent_char;
         got_e = got_dot = true;
       } else if (!got_dot && c == '.') {
@@ -205,7 +191,7 @@ Scan ScanPattern(EcuInput& input, std::string_view pattern, Target& target) {
       continue;
     }
     const char conversion = i + 1 < pattern.size() ? pattern[++i] : '\0';
-    while (IsSpace(input.Peek())) input.Get();
+    while (ascii::IsSpace(input.Peek())) input.Get();
     if (input.AtEnd()) return converted ? Scan::Converted : Scan::InputFailure;
     Scan scan = Scan::NoMatch;
     if constexpr (std::is_same_v<Target, float>) {

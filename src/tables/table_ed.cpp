@@ -2,13 +2,14 @@
 
 #include "app/controls.h"
 
-#include "app/application.h"
 #include "app/file_progress.h"
+#include "app/handlers.h"
 #include "app/main_window.h"
 #include "app/number_text.h"
 #include "app/shared_state.h"
 #include "app/windows.h"
 #include "tables/definition_list_model.h"
+#include "tables/definition_panel.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -34,6 +35,7 @@
 #include <array>
 #include <filesystem>
 #include <optional>
+#include <span>
 
 namespace {
 
@@ -235,10 +237,7 @@ void TTableEd::BuildAxes() {
 }
 
 void TTableEd::ConnectHandlers() {
-  for (QLineEdit* edit : {TableName, TableAddress, Columns, Rows, XLabelName, XScale, XOffset,
-                          YLabelName, YScale, YOffset, ZLabelName, ZScale, ZOffset}) {
-    edit->installEventFilter(this);
-  }
+  for (QLineEdit* edit : PanelBoxes()) edit->installEventFilter(this);
   TableList1->installEventFilter(this);
   TableList1->viewport()->installEventFilter(this);
 
@@ -327,9 +326,33 @@ void TTableEd::ResetLists(const std::function<void()>& change) {
   }
 }
 
+std::array<QLineEdit*, kPanelBoxCount> TTableEd::PanelBoxes() const {
+  // In the order of PanelBox.
+  return {TableName,  TableAddress, Columns, Rows,       XLabelName, XScale, XOffset,
+          YLabelName, YScale,       YOffset, ZLabelName, ZScale,     ZOffset};
+}
+
+QRadioButton* TTableEd::WidthButton(EntryWidth width) const {
+  if (width == EntryWidth::k16Bit) return SixteenBitTable;
+  if (width == EntryWidth::k32Bit) return ThirtyTwoBitTable;
+  return EightBitTable;
+}
+
+EntryWidth TTableEd::CheckedWidth() const {
+  if (SixteenBitTable->isChecked()) return EntryWidth::k16Bit;
+  if (ThirtyTwoBitTable->isChecked()) return EntryWidth::k32Bit;
+  return EntryWidth::k8Bit;
+}
+
+void TTableEd::ShowFields(int row, std::span<const PanelField> fields) {
+  const std::array<QLineEdit*, kPanelBoxCount> boxes = PanelBoxes();
+  for (const PanelField& field : fields) {
+    boxes[Index(field.Box)]->setText(FieldText(Lists.Ordinary.Field(row, field.Column)));
+  }
+}
+
 void TTableEd::AddTableFromCursor() {
-  const CursorInputs inputs{Main->MultiBit->isChecked(), Text(Main->TableAddress),
-                            Text(Main->Columns), Text(Main->Rows), Main->GetEntryWidth()};
+  const CursorInputs inputs = Main->CurrentInputs();
   const ListKind kind = inputs.MultiBit ? ListKind::BitWise : ListKind::Ordinary;
   Model(kind)->AppendWith([&] { AddDefinitionFromInputs(Lists, inputs); });
 }
@@ -354,7 +377,7 @@ void TTableEd::ReadEcuFile(const std::string& path) {
     SelectCurrentRow(ListKind::Ordinary);
     TableList1Click();
     TableList1DblClick();
-  } catch (const std::exception&) {
+  } catch (const ConversionError&) {
     ShowBox(parent, kEcuErrorTitle, report.OpenFailureMessage(), QMessageBox::Ok);
   }
 }
@@ -378,75 +401,33 @@ void TTableEd::ExportEcuFile(const std::string& path) {
 void TTableEd::TableList1Click() {
   const DefinitionList& list = Lists.Ordinary;
   const int row = list.CurrentRow();
-  const auto field = [&](int column) { return FieldText(list.Field(row, column)); };
   // Until the whole row is shown the panel holds no one definition's texts.
   panelHoldsCurrentRow_ = false;
   Lists.SelectedList = ListKind::Ordinary;
-  TableName->setText(field(TableDefinition::TableName));
-  TableAddress->setText(field(TableDefinition::TableAddr));
-  Columns->setText(field(TableDefinition::Columns));
-  Rows->setText(field(TableDefinition::Rows));
+  const std::span<const PanelField> fields(kPanelFields);
+  ShowFields(row, fields.first(kPanelShapeFields));
 
   // Checking a button here is no click of the user's: nothing is stored.
-  switch (ParseInteger(list.Field(row, TableDefinition::EntrySize))) {
-    case 2:
-      SixteenBitTable->setChecked(true);
-      break;
-    case 4:
-      ThirtyTwoBitTable->setChecked(true);
-      break;
-    default:
-      EightBitTable->setChecked(true);
-      break;
-  }
+  WidthButton(PanelEntryWidth(list.Field(row, TableDefinition::EntrySize)))->setChecked(true);
   BitWiseTable->setChecked(false);
   DecimalPos->setEditText("0");
   BitWiseTableClick();
 
-  XLabelName->setText(field(TableDefinition::XLabel));
-  XScale->setText(field(TableDefinition::XScale));
-  XOffset->setText(field(TableDefinition::XOffset));
-  YLabelName->setText(field(TableDefinition::YLabel));
-  YScale->setText(field(TableDefinition::YScale));
-  YOffset->setText(field(TableDefinition::YOffset));
-  ZLabelName->setText(field(TableDefinition::ZLabel));
-  ZScale->setText(field(TableDefinition::ZScale));
-  ZOffset->setText(field(TableDefinition::ZOffset));
-
-  const std::string& fxxx = list.Field(row, TableDefinition::FxxxTable);
-  if (!fxxx.empty() && (fxxx.front() == 'y' || fxxx.front() == 'Y')) {
-    FxxxTable->setChecked(true);
-    std::int32_t places = 0;
-    try {
-      places = ParseInteger(list.Field(row, TableDefinition::FxxxDPs));
-    } catch (const ConversionError&) {
-      places = 0;
-    }
-    if (places < 0 || places > 32) places = 0;
-    DecimalPos->setEditText(QString::number(places));
-  } else {
-    FxxxTable->setChecked(false);
-    DecimalPos->setEditText("0");
-  }
+  ShowFields(row, fields.subspan(kPanelShapeFields));
+  const FxxxShown fxxx = FxxxShownOf(list.Field(row, TableDefinition::FxxxTable),
+                                     list.Field(row, TableDefinition::FxxxDPs));
+  FxxxTable->setChecked(fxxx.Checked);
+  DecimalPos->setEditText(QString::number(fxxx.DecimalPlaces));
   panelHoldsCurrentRow_ = true;
 }
 
 void TTableEd::TableList1KeyUp() { TableList1Click(); }
 
 void TTableEd::TableList1DblClick() {
-  Main->TableAddress->setText(TableAddress->text());
-  Main->Columns->setText(Columns->text());
-  Main->Rows->setText(Rows->text());
-  TableCursor.TableName = Text(TableName);
-  TableCursor.XLabelName = Text(XLabelName);
-  TableCursor.YLabelName = Text(YLabelName);
-  TableCursor.ZLabelName = Text(ZLabelName);
-  TableCursor.Rows = ParseInteger(Text(Rows));
-  TableCursor.Columns = ParseInteger(Text(Columns));
-  TableCursor.ZScale = static_cast<float>(ParseFloat(Text(ZScale)));
-  TableCursor.ZOffset = static_cast<float>(ParseFloat(Text(ZOffset)));
-  Main->TableAddressCheck();
-  Main->Update();
+  PanelTexts texts;
+  const std::array<QLineEdit*, kPanelBoxCount> boxes = PanelBoxes();
+  for (std::size_t box = 0; box < kPanelBoxCount; ++box) texts[box] = Text(boxes[box]);
+  Main->OpenDefinition(OpenedTableOf(texts));
 }
 
 void TTableEd::TableList2Click() {
@@ -488,27 +469,14 @@ void TTableEd::StorePanel() {
   DefinitionList& list = Lists.Ordinary;
   const int row = list.CurrentRow();
   Lists.SelectedList = ListKind::Ordinary;
-  const auto store = [&](int column, const QLineEdit* edit) {
-    list.SetField(row, column, FieldBytes(edit->text(), list.Field(row, column)));
-  };
-  store(TableDefinition::TableName, TableName);
-  store(TableDefinition::TableAddr, TableAddress);
-  store(TableDefinition::Columns, Columns);
-  store(TableDefinition::Rows, Rows);
-  list.SetField(row, TableDefinition::EntrySize,
-                SixteenBitTable->isChecked()     ? "2"
-                : ThirtyTwoBitTable->isChecked() ? "4"
-                                                 : "1");
+  PanelTexts texts;
+  const std::array<QLineEdit*, kPanelBoxCount> boxes = PanelBoxes();
+  for (const PanelField& field : kPanelFields) {
+    texts[Index(field.Box)] =
+        FieldBytes(boxes[Index(field.Box)]->text(), list.Field(row, field.Column));
+  }
   DecimalPos->setEditText("0");
-  store(TableDefinition::XLabel, XLabelName);
-  store(TableDefinition::XScale, XScale);
-  store(TableDefinition::XOffset, XOffset);
-  store(TableDefinition::YLabel, YLabelName);
-  store(TableDefinition::YScale, YScale);
-  store(TableDefinition::YOffset, YOffset);
-  store(TableDefinition::ZLabel, ZLabelName);
-  store(TableDefinition::ZScale, ZScale);
-  store(TableDefinition::ZOffset, ZOffset);
+  StorePanelTexts(list, row, texts, CheckedWidth());
   ordinaryModel_->RowChanged(row);
 }
 

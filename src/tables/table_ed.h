@@ -1,11 +1,15 @@
 #pragma once
 
+#include "image/entry_width.h"
 #include "tables/definition_list.h"
+#include "tables/definition_panel.h"
 #include "tables/ecu_file.h"
 
 #include <QWidget>
 
+#include <array>
 #include <functional>
+#include <span>
 #include <string>
 
 class QCheckBox;
@@ -117,6 +121,12 @@ class TTableEd : public QWidget {
   void ResetLists(const std::function<void()>& change);
   void SelectCurrentRow(ListKind kind);
   void TakeCurrentRow(ListKind kind);
+  // The panel's edit boxes, indexed by PanelBox.
+  [[nodiscard]] std::array<QLineEdit*, kPanelBoxCount> PanelBoxes() const;
+  [[nodiscard]] QRadioButton* WidthButton(EntryWidth width) const;
+  [[nodiscard]] EntryWidth CheckedWidth() const;
+  // The boxes of `fields` take the texts of their fields of the ordinary list's data row `row`.
+  void ShowFields(int row, std::span<const PanelField> fields);
 
   TDefinitionListModel* ordinaryModel_;
   TDefinitionListModel* bitWiseModel_;

@@ -1,230 +1,31 @@
 #include "textview/text_edit.h"
 
-#include "app/application.h"
+#include "app/controls.h"
+#include "app/handlers.h"
 #include "app/main_window.h"
 #include "app/number_text.h"
 #include "app/screen_placement.h"
 #include "app/shared_state.h"
 #include "app/windows.h"
 #include "graphview/graph_edit.h"
-#include "image/table_entry.h"
+#include "image/rom_image.h"
+#include "textview/entry_edit.h"
+#include "textview/text_grid.h"
+#include "textview/text_grid_delegate.h"
+#include "textview/text_grid_headers.h"
 #include "textview/text_grid_model.h"
 
 #include <QCloseEvent>
-#include <QGlyphRun>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMessageBox>
-#include <QPainter>
-#include <QPointer>
 #include <QRadioButton>
-#include <QRawFont>
 #include <QScrollBar>
 #include <QStyleFactory>
-#include <QStyleOptionHeader>
-#include <QStyledItemDelegate>
 #include <QTableView>
 
 #include <algorithm>
-#include <array>
-#include <optional>
-
-// The in-place editor's delegate: keys typed into the editor reach the window's key handler
-// before the editor or the delegate's own handling sees them.
-class TTextGridDelegate : public QStyledItemDelegate {
- public:
-  TTextGridDelegate(TTextEdit* owner, QObject* parent)
-      : QStyledItemDelegate(parent), owner_(owner) {}
-
-  QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
-                        const QModelIndex& index) const override {
-    QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-    openEditor_ = editor;
-    return editor;
-  }
-
-  // The editor open now, if any.
-  [[nodiscard]] QWidget* OpenEditor() const { return openEditor_; }
-
-  // Stores the editor's text in its cell (when asked) and closes the editor.
-  void Finish(QWidget* editor, bool keepTypedText) {
-    if (keepTypedText) emit commitData(editor);
-    emit closeEditor(editor, QAbstractItemDelegate::NoHint);
-    openEditor_ = nullptr;
-  }
-
- protected:
-  bool eventFilter(QObject* object, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) {
-      bool consumed = false;
-      RunHandler([&] { consumed = owner_->TextGridKeyPress(static_cast<QKeyEvent*>(event)); });
-      if (consumed) return true;
-    }
-    return QStyledItemDelegate::eventFilter(object, event);
-  }
-
- private:
-  TTextEdit* owner_;
-  mutable QPointer<QWidget> openEditor_;
-};
-
-// The grid's top-left cell, drawn as a header section showing the table address.
-class TGridCorner : public QWidget {
- public:
-  explicit TGridCorner(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_TransparentForMouseEvents);
-  }
-
-  void SetText(const QString& text) {
-    text_ = text;
-    update();
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter painter(this);
-    QStyleOptionHeader option;
-    option.initFrom(this);
-    option.rect = rect();
-    option.text = text_;
-    option.textAlignment = Qt::AlignCenter;
-    option.position = QStyleOptionHeader::OnlyOneSection;
-    style()->drawControl(QStyle::CE_Header, &option, &painter, this);
-  }
-
- private:
-  QString text_;
-};
-
-// Draws short ASCII texts right-aligned from glyphs looked up once per character, so a cell
-// costs no text shaping; any other character falls back to the painter's own text drawing.
-class TCellTextPainter {
- public:
-  void Draw(QPainter& painter, const QFont& font, int right, int baseline, const QString& text) {
-    if (font_ != font) {
-      font_ = font;
-      rawFont_ = QRawFont::fromFont(font);
-      glyphs_.fill(0);
-      advances_.fill(0.0);
-    }
-    indexes_.clear();
-    positions_.clear();
-    qreal x = 0;
-    for (const QChar c : text) {
-      const ushort code = c.unicode();
-      if (code >= glyphs_.size() || !rawFont_.isValid()) {
-        painter.drawText(right - QFontMetrics(font).horizontalAdvance(text), baseline, text);
-        return;
-      }
-      if (glyphs_[code] == 0) {
-        const QList<quint32> found = rawFont_.glyphIndexesForString(QString(c));
-        if (found.isEmpty() || found[0] == 0) {
-          painter.drawText(right - QFontMetrics(font).horizontalAdvance(text), baseline, text);
-          return;
-        }
-        glyphs_[code] = found[0];
-        advances_[code] = rawFont_.advancesForGlyphIndexes(found).value(0).x();
-      }
-      indexes_.append(glyphs_[code]);
-      positions_.append(QPointF(x, 0));
-      x += advances_[code];
-    }
-    QGlyphRun run;
-    run.setRawFont(rawFont_);
-    run.setGlyphIndexes(indexes_);
-    run.setPositions(positions_);
-    painter.drawGlyphRun(QPointF(right - x, baseline), run);
-  }
-
- private:
-  std::optional<QFont> font_;
-  QRawFont rawFont_;
-  std::array<quint32, 128> glyphs_{};
-  std::array<qreal, 128> advances_{};
-  QList<quint32> indexes_;
-  QList<QPointF> positions_;
-};
-
-// The grid: cells are plain right-aligned number texts, painted here in one pass over the
-// visible cells straight from the model's texts, without the per-cell item machinery, so a
-// full grid paints quickly at any table size.
-class TTextGrid : public QTableView {
- public:
-  TTextGrid(TTextGridModel* model, QWidget* parent) : QTableView(parent), model_(model) {
-    setModel(model);
-  }
-
- protected:
-  void paintEvent(QPaintEvent* event) override {
-    QPainter painter(viewport());
-    const QRect area = event->rect();
-    const int rows = model_->rowCount();
-    const int columns = model_->columnCount();
-    // An area past the last row or column holds no cell; the background is already there.
-    if (rows < 2 || columns < 2 || rowAt(area.top()) < 0 || columnAt(area.left()) < 0) return;
-    const int firstRow = std::max(1, rowAt(area.top()));
-    const int lastRow = rowAt(area.bottom()) < 0 ? rows - 1 : rowAt(area.bottom());
-    const int firstColumn = std::max(1, columnAt(area.left()));
-    const int lastColumn = columnAt(area.right()) < 0 ? columns - 1 : columnAt(area.right());
-
-    const QFontMetrics metrics = fontMetrics();
-    const QColor text = palette().color(QPalette::Text);
-    const QColor grid = QColor::fromRgba(
-        static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, nullptr, this)));
-    const QModelIndex current = currentIndex();
-    int right = 0;
-    int bottom = 0;
-    for (int r = firstRow; r <= lastRow; ++r) {
-      const int top = rowViewportPosition(r);
-      const int height = rowHeight(r);
-      bottom = top + height - 1;
-      const int baseline = top + (height + metrics.ascent() - metrics.descent()) / 2;
-      for (int c = firstColumn; c <= lastColumn; ++c) {
-        const QRect cell(columnViewportPosition(c), top, columnWidth(c), height);
-        right = cell.right();
-        const bool selected = current.row() == r && current.column() == c;
-        if (selected) painter.fillRect(cell.adjusted(0, 0, -1, -1), palette().highlight());
-        painter.setPen(selected ? palette().color(QPalette::HighlightedText) : text);
-        cellText_.Draw(painter, font(), cell.right() - 3, baseline, model_->CellText(r, c));
-      }
-    }
-    // Grid lines along each cell's right and bottom edge.
-    painter.setPen(grid);
-    for (int r = firstRow; r <= lastRow; ++r) {
-      const int y = rowViewportPosition(r) + rowHeight(r) - 1;
-      painter.drawLine(0, y, right, y);
-    }
-    for (int c = firstColumn; c <= lastColumn; ++c) {
-      const int x = columnViewportPosition(c) + columnWidth(c) - 1;
-      painter.drawLine(x, 0, x, bottom);
-    }
-  }
-
- private:
-  TTextGridModel* model_;
-  TCellTextPainter cellText_;
-};
-
-// A header of fixed thickness: the grid's header row is one row high and its header column
-// 45 pixels wide, so there is no need to measure every section's text after each refresh.
-class TFixedHeader : public QHeaderView {
- public:
-  TFixedHeader(Qt::Orientation orientation, int thickness, QWidget* parent)
-      : QHeaderView(orientation, parent), thickness_(thickness) {
-    setSectionResizeMode(QHeaderView::Fixed);
-    setMinimumSectionSize(1);
-    setHighlightSections(false);
-    setDefaultAlignment(Qt::AlignCenter);
-  }
-
-  QSize sizeHint() const override {
-    return orientation() == Qt::Horizontal ? QSize(0, thickness_) : QSize(thickness_, 0);
-  }
-
- private:
-  int thickness_;
-};
+#include <variant>
 
 namespace {
 
@@ -262,7 +63,8 @@ TTextEdit::TTextEdit() {
   model_ = new TTextGridModel(this);
   TextGrid = new TTextGrid(model_, Panel1);
   TextGrid->setObjectName("TextGrid");
-  delegate_ = new TTextGridDelegate(this, TextGrid);
+  delegate_ = new TTextGridDelegate([this](const QKeyEvent* key) { return TextGridKeyPress(key); },
+                                    TextGrid);
   TextGrid->setItemDelegate(delegate_);
   TextGrid->setSelectionMode(QAbstractItemView::SingleSelection);
   TextGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
@@ -302,8 +104,9 @@ void TTextEdit::FillGrid() {
   TTextGridModel::Layout layout;
   layout.rows = TableCursor.Rows;
   layout.columns = TableCursor.Columns;
-  layout.tableAddress = ParseInteger(Main->TableAddress->text().toStdString());
-  layout.width = Main->GetEntryWidth();
+  const CursorInputs inputs = Main->CurrentInputs();
+  layout.tableAddress = ParseInteger(inputs.TableAddress);
+  layout.width = inputs.EntryWidth;
   layout.mode = Hex->isChecked()   ? DisplayMode::Hex
                 : Raw->isChecked() ? DisplayMode::Raw
                                    : DisplayMode::Scaled;
@@ -316,7 +119,7 @@ void TTextEdit::FillGrid() {
     TextGrid->setColumnHidden(0, true);
   }
   QHeaderView* columnHeaders = TextGrid->horizontalHeader();
-  if (const int columnWidth = layout.width * 20 + 10;
+  if (const int columnWidth = layout.width.Bytes() * 20 + 10;
       reset || columnHeaders->defaultSectionSize() != columnWidth) {
     columnHeaders->setDefaultSectionSize(columnWidth);
   }
@@ -327,7 +130,7 @@ void TTextEdit::FillGrid() {
   }
 }
 
-void TTextEdit::FillCell(std::int32_t row, std::int32_t column, int width) {
+void TTextEdit::FillCell(std::int32_t row, std::int32_t column, EntryWidth width) {
   model_->RenderCell(row, column, width);
 }
 
@@ -362,12 +165,9 @@ void TTextEdit::showEvent(QShowEvent* event) {
 }
 
 bool TTextEdit::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress) {
-    bool consumed = false;
-    RunHandler([&] { consumed = TextGridKeyPress(static_cast<QKeyEvent*>(event)); });
-    if (consumed) return true;
-  }
-  return QWidget::eventFilter(watched, event);
+  // The window sees every key of the grid and the mode buttons first.
+  return KeyConsumed([this](const QKeyEvent* key) { return TextGridKeyPress(key); }, event) ||
+         QWidget::eventFilter(watched, event);
 }
 
 bool TTextEdit::TextGridKeyPress(const QKeyEvent* key) {
@@ -404,14 +204,13 @@ void TTextEdit::EnterKey() {
   std::int32_t row = 0;
   std::int32_t column = 0;
   if (!SelectedEntry(row, column)) return;
-  const int width = Main->GetEntryWidth();
-  try {
-    const std::int32_t value = ParseInteger(model_->CellText(row + 1, column + 1).toStdString());
-    // An entry outside the image is never written; its cell simply shows empty again.
-    WriteEntry(row, column, static_cast<std::uint32_t>(value), width);
-  } catch (const ConversionError&) {
-    QMessageBox box(QMessageBox::NoIcon, "Input Error",
-                    "Bad value. Must be decimal or hex with a leading '0x'", QMessageBox::Ok, this);
+  const EntryWidth width = Main->GetEntryWidth();
+  // An entry outside the image is never written; its cell simply shows empty again.
+  const EntryEdit edit = StoreEntryText(ImageBytes(RomImage), TableCursor, row, column, width,
+                                        model_->CellText(row + 1, column + 1).toStdString());
+  if (const auto* rejected = std::get_if<EntryRejected>(&edit)) {
+    QMessageBox box(QMessageBox::NoIcon, "Input Error", Text(rejected->Message), QMessageBox::Ok,
+                    this);
     box.exec();
   }
   GraphEdit->PlotTable();
@@ -424,11 +223,9 @@ void TTextEdit::StepSelectedEntry(std::int32_t step) {
   std::int32_t row = 0;
   std::int32_t column = 0;
   if (!SelectedEntry(row, column)) return;
-  const int width = Main->GetEntryWidth();
-  if (!EntryPastEnd(row, column, width)) {
-    WriteEntry(row, column, ReadEntry(row, column, width) + static_cast<std::uint32_t>(step),
-               width);
-  }
+  const EntryWidth width = Main->GetEntryWidth();
+  [[maybe_unused]] const EntryEdit edit =
+      StepEntry(ImageBytes(RomImage), TableCursor, row, column, width, step);
   GraphEdit->PlotTable();
   FillCell(row, column, width);
 }

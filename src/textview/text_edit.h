@@ -1,5 +1,7 @@
 #pragma once
 
+#include "image/entry_width.h"
+
 #include <QWidget>
 
 #include <cstdint>
@@ -22,7 +24,7 @@ class TTextEdit : public QWidget {
   // Sizes the grid for the current table and renders every header and cell.
   void FillGrid();
   // Renders the one cell of table entry (row, column) again from the image.
-  void FillCell(std::int32_t row, std::int32_t column, int width);
+  void FillCell(std::int32_t row, std::int32_t column, EntryWidth width);
 
   void ViewAsHexClick();
   void FormResize();

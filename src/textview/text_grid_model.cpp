@@ -1,11 +1,13 @@
 #include "textview/text_grid_model.h"
 
 #include "app/controls.h"
-
 #include "app/number_text.h"
+#include "image/rom_image.h"
 #include "image/table_entry.h"
 
 #include <algorithm>
+#include <optional>
+#include <span>
 
 namespace {
 
@@ -32,7 +34,7 @@ bool TTextGridModel::Refresh(const Layout& layout, const TTableCursor& cursor) {
   return false;
 }
 
-void TTextGridModel::RenderCell(std::int32_t row, std::int32_t column, int width) {
+void TTextGridModel::RenderCell(std::int32_t row, std::int32_t column, EntryWidth width) {
   const int gridRow = row + 1;
   const int gridColumn = column + 1;
   if (row < 0 || column < 0 || gridRow >= rowCount() || gridColumn >= columnCount()) return;
@@ -41,17 +43,21 @@ void TTextGridModel::RenderCell(std::int32_t row, std::int32_t column, int width
   emit dataChanged(cell, cell);
 }
 
-QString TTextGridModel::EntryCellText(std::int32_t row, std::int32_t column, int width,
+QString TTextGridModel::EntryCellText(std::int32_t row, std::int32_t column, EntryWidth width,
                                       const TTableCursor& cursor) const {
-  if (!EntryInsideImage(RomImage, cursor, row, column, width)) return {};
-  return Text(EntryText(layout_.mode, ReadEntry(RomImage, cursor, row, column, width), width));
+  const std::span<const std::uint8_t> image = ImageBytes(RomImage);
+  const std::optional<std::size_t> position =
+      EntryPositionInside(image, cursor, row, column, width.Bytes());
+  if (!position) return {};
+  return Text(EntryText(layout_.mode, ReadEntryAt(image, *position, width.Bytes()), width.Bytes()));
 }
 
 QString TTextGridModel::CellText(int gridRow, int gridColumn) const {
   if (gridRow == 0 && gridColumn == 0) return Text(HexText(layout_.tableAddress, 4));
-  if (gridRow == 0) return Text(ColumnHeaderText(gridColumn - 1, layout_.width));
+  if (gridRow == 0) return Text(ColumnHeaderText(gridColumn - 1, layout_.width.Bytes()));
   if (gridColumn == 0) {
-    return Text(RowHeaderText(layout_.tableAddress, gridRow - 1, layout_.columns, layout_.width));
+    return Text(
+        RowHeaderText(layout_.tableAddress, gridRow - 1, layout_.columns, layout_.width.Bytes()));
   }
   if (const auto kept = keptTexts_.find({gridRow, gridColumn}); kept != keptTexts_.end()) {
     return kept->second;

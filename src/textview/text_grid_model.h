@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/shared_state.h"
+#include "image/entry_width.h"
 #include "textview/entry_text.h"
 
 #include <QAbstractTableModel>
@@ -23,7 +24,7 @@ class TTextGridModel : public QAbstractTableModel {
     std::int32_t rows = 16;
     std::int32_t columns = 16;
     std::int32_t tableAddress = 0;  // as typed in the main window, for the headers
-    int width = 1;
+    EntryWidth width;
     DisplayMode mode = DisplayMode::Raw;
   };
 
@@ -37,7 +38,7 @@ class TTextGridModel : public QAbstractTableModel {
   bool Refresh(const Layout& layout, const TTableCursor& cursor);
 
   // Renders the cell of table entry (row, column) again, from the current image and cursor.
-  void RenderCell(std::int32_t row, std::int32_t column, int width);
+  void RenderCell(std::int32_t row, std::int32_t column, EntryWidth width);
 
   [[nodiscard]] const Layout& layout() const { return layout_; }
   [[nodiscard]] QString CellText(int gridRow, int gridColumn) const;
@@ -50,7 +51,7 @@ class TTextGridModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
-  [[nodiscard]] QString EntryCellText(std::int32_t row, std::int32_t column, int width,
+  [[nodiscard]] QString EntryCellText(std::int32_t row, std::int32_t column, EntryWidth width,
                                       const TTableCursor& cursor) const;
 
   Layout layout_;

@@ -5,6 +5,7 @@
 #include "textview/text_edit.h"
 
 #include "app/number_text.h"
+#include "app/shared_state.h"
 #include "app/spin_controls.h"
 
 #include <QAction>
@@ -14,6 +15,7 @@
 #include <QMenuBar>
 #include <QRadioButton>
 #include <QStatusBar>
+#include <QTableView>
 #include <QToolButton>
 
 namespace {
@@ -391,6 +393,35 @@ TEST_F(MainWindowTest, ClosingAViewWindowGoesThroughItsToggle) {
   EXPECT_EQ(Main->TextModeButton->text(), "Show Text View");
   EXPECT_EQ(Main->GraphicsModeButton->text(), "Show Graphics View");
   EXPECT_EQ(Main->TableListButton->text(), "Show Table Editor");
+}
+
+TEST_F(MainWindowTest, CurrentInputsAreTheBoxesAsTheyStand) {
+  // Texts not yet checked stand as they are; no focus moves, so no check runs.
+  Main->TableAddress->setText("0x9000");
+  Main->Columns->setText("300");
+  Main->Rows->setText("abc");
+  Main->ThirtyTwoBitTable->setChecked(true);
+  Main->MultiBit->setChecked(true);
+  const CursorInputs inputs = Main->CurrentInputs();
+  EXPECT_TRUE(inputs.MultiBit);
+  EXPECT_EQ(inputs.TableAddress, "0x9000");
+  EXPECT_EQ(inputs.Columns, "300");
+  EXPECT_EQ(inputs.Rows, "abc");
+  EXPECT_EQ(inputs.EntryWidth, 4);
+}
+
+TEST_F(MainWindowTest, OpeningADefinitionFillsTheBoxesChecksTheAddressAndRefreshes) {
+  PretendImageLoaded(0x100);
+  QTest::mouseClick(Main->TextModeButton, Qt::LeftButton);
+  Main->OpenDefinition({"0x9000", "4", "3", "Fuel", "Load", "Speed", "Fuel", "0.5", "-40"});
+  EXPECT_EQ(Main->TableAddress->text(), "0x00FF");  // clamped into the image
+  EXPECT_EQ(Main->Columns->text(), "4");
+  EXPECT_EQ(Main->Rows->text(), "3");
+  EXPECT_EQ(TableCursor.TableAddress, 0xFF);
+  EXPECT_EQ(TableCursor.TableName, "Fuel");
+  EXPECT_EQ(TableCursor.ZScale, 0.5f);
+  EXPECT_EQ(TextEdit->TextGrid->model()->columnCount(), 5);  // the text view was refreshed
+  EXPECT_EQ(TextEdit->TextGrid->model()->rowCount(), 4);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -33,7 +34,10 @@ TEST(ParseIntegerTest, AcceptsValidTexts) {
                {"0x80000000", kMin},
                {"0x000000001", 1},
                {"$DEADbeef", -559038737}};
-  for (const auto& c : cases) EXPECT_EQ(ParseInteger(c.text), c.expected) << c.text;
+  for (const auto& c : cases) {
+    EXPECT_EQ(ParseInteger(c.text), c.expected) << c.text;
+    EXPECT_EQ(TryParseInteger(c.text), c.expected) << c.text;
+  }
 }
 
 TEST(ParseIntegerTest, RejectsInvalidTexts) {
@@ -60,6 +64,7 @@ TEST(ParseIntegerTest, RejectsInvalidTexts) {
                            "--1",
                            "99999999999999999999"}) {
     EXPECT_THROW((void)ParseInteger(text), ConversionError) << '"' << text << '"';
+    EXPECT_EQ(TryParseInteger(text), std::nullopt) << '"' << text << '"';
   }
   try {
     (void)ParseInteger("12 ");

@@ -124,7 +124,7 @@ TEST(DefinitionListTest, ClearLeavesNoTrace) {
 
 TEST(AddDefinitionTest, OrdinaryFromTheMainWindowInputs) {
   TableDefinitions lists;
-  const CursorInputs inputs{false, "0x03F0", "16", "16", 2};
+  const CursorInputs inputs{false, "0x03F0", "16", "16", EntryWidth::k16Bit};
   EXPECT_EQ(RowOf(lists.Ordinary, 1), Row(16));
   const AddedDefinition added = AddDefinitionFromInputs(lists, inputs);
   EXPECT_EQ(added.List, ListKind::Ordinary);
@@ -139,10 +139,11 @@ TEST(AddDefinitionTest, OrdinaryFromTheMainWindowInputs) {
 
 TEST(AddDefinitionTest, BitWiseGoesToTheEndOfTheBitWiseList) {
   TableDefinitions lists;
-  AddDefinitionFromInputs(lists, {false, "0x1", "1", "1", 1});
-  AddDefinitionFromInputs(lists, {false, "0x2", "1", "1", 1});
+  AddDefinitionFromInputs(lists, {false, "0x1", "1", "1", EntryWidth::k8Bit});
+  AddDefinitionFromInputs(lists, {false, "0x2", "1", "1", EntryWidth::k8Bit});
   lists.SelectedList = ListKind::Ordinary;
-  const AddedDefinition added = AddDefinitionFromInputs(lists, {true, "0x0400", "9", "9", 4});
+  const AddedDefinition added =
+      AddDefinitionFromInputs(lists, {true, "0x0400", "9", "9", EntryWidth::k32Bit});
   EXPECT_EQ(added.List, ListKind::BitWise);
   EXPECT_EQ(added.Row, 1);
   Row expected = {"New Table", "0x0400", "1"};
@@ -151,7 +152,7 @@ TEST(AddDefinitionTest, BitWiseGoesToTheEndOfTheBitWiseList) {
   expected.resize(35);
   EXPECT_EQ(RowOf(lists.BitWise, 1), expected);
   EXPECT_EQ(lists.SelectedList, ListKind::Ordinary);
-  EXPECT_EQ(AddDefinitionFromInputs(lists, {true, "0x0500", "", "", 1}).Row, 2);
+  EXPECT_EQ(AddDefinitionFromInputs(lists, {true, "0x0500", "", "", EntryWidth::k8Bit}).Row, 2);
 }
 
 }  // namespace

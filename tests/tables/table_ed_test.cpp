@@ -2,11 +2,11 @@
 
 #include "app/number_text.h"
 #include "support/modal.h"
+#include "support/model_check.h"
 #include "support/temp_folder.h"
 #include "support/window_fixture.h"
 #include "textview/text_edit.h"
 
-#include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -125,8 +125,7 @@ TEST_F(TableEdTest, WindowHoldsTheGridsAndTheSetupPanel) {
        {{0, 300}, {1, 72}, {2, 60}, {3, 300}}},
   };
   for (const auto& grid : grids) {
-    QAbstractItemModelTester tester(grid.view->model(),
-                                    QAbstractItemModelTester::FailureReportingMode::Warning);
+    const ModelCheck check(grid.view->model());
     EXPECT_EQ(grid.view->model()->columnCount(), grid.columns);
     EXPECT_EQ(grid.view->model()->rowCount(), 2);  // caption row and the blank row
     for (const auto& [column, caption] : grid.captions) {
@@ -713,3 +712,24 @@ TEST_F(TableEdTest, ClosingTheWindowGoesThroughTheMainWindowsToggle) {
 }
 
 }  // namespace
+
+TEST_F(TableEdTest, BothListModelsKeepTheirContractThroughEveryChange) {
+  ShowEditor();
+  const ModelCheck ordinary(TableEd->TableList1->model());
+  const ModelCheck bitWise(TableEd->TableList2->model());
+  AddOrdinary(kFuelMap);
+  AddOrdinary({"Spark Map"});
+  CreateEntry("0x0100", "1", "1", Main->EightBitTable, true);
+  ClickCell(TableEd->TableList1, 2, 0);
+  QTest::mouseClick(TableEd->DelTable, Qt::LeftButton);
+  const std::string path = WriteEcu(
+      "car.ecu",
+      "{   0,   0, 0,   0, 2}\r\n{ 3f0,16,12, 1,0,-40.0000,  1.0000,  0.5000,Fuel Map, , , , }\r\n"
+      "{ 100, 1, 1, 1,80,  0.0000,  0.0000,  1.0000,Flags, , , , }\r\n");
+  const auto seen = AnsweringBoxes([&] { TableEd->ReadEcuFile(path); });
+  for (const SeenBox& box : seen) ADD_FAILURE() << box.text.toStdString();
+  EXPECT_EQ(TableEd->TableList1->model()->rowCount(), 2);
+  EXPECT_EQ(TableEd->TableList2->model()->rowCount(), 2);
+  QTest::mouseClick(Main->Close, Qt::LeftButton);
+  EXPECT_EQ(TableEd->TableList1->model()->rowCount(), 2);  // caption row and the blank row
+}

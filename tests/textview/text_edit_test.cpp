@@ -1,9 +1,9 @@
 #include "textview/text_edit.h"
 #include "graphview/graph_edit.h"
 #include "support/modal.h"
+#include "support/model_check.h"
 #include "support/window_fixture.h"
 
-#include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -298,8 +298,7 @@ TEST_F(TextEditTest, EditsOutsideTheImageChangeNothing) {
 
 TEST_F(TextEditTest, ModelKeepsItsContractAndFollowsTheCursor) {
   Open(0x10000, "0", "256", "256", Main->SixteenBitTable);
-  QAbstractItemModelTester tester(TextEdit->TextGrid->model(),
-                                  QAbstractItemModelTester::FailureReportingMode::Warning);
+  const ModelCheck check(TextEdit->TextGrid->model());
   TypeAndEnter(Main->Rows, "3");
   TypeAndEnter(Main->Columns, "0");  // checked up to 1
   EXPECT_EQ(TextEdit->TextGrid->model()->columnCount(), 2);

@@ -1,0 +1,39 @@
+#pragma once
+
+// The main window's current inputs as one value, for the windows that build on them: the
+// texts of its table address, columns and rows boxes as they stand, the entry width of its
+// width buttons and its bit-wise flag.
+
+#include "image/entry_width.h"
+
+#include <string>
+
+struct CursorInputs {
+  bool MultiBit = false;     // the MultiBit check box: a bit-wise definition
+  std::string TableAddress;  // edit box texts, taken as they stand
+  std::string Columns;
+  std::string Rows;
+  ::EntryWidth EntryWidth;  // GetEntryWidth: 1, 2 or 4
+};
+
+// A table definition opened as the current table, as the table editor's panel shows it.
+struct OpenedTable {
+  // For the main window's edit boxes.
+  std::string TableAddress;
+  std::string Columns;
+  std::string Rows;
+  // For the cursor.
+  std::string TableName;
+  std::string XLabelName;
+  std::string YLabelName;
+  std::string ZLabelName;
+  std::string ZScale;
+  std::string ZOffset;
+};
+
+struct TTableCursor;
+
+// What opening a table does to the cursor, in this order: the names; Rows and Columns by
+// ParseInteger, whose ConversionError ends it with what was set before kept; ZScale and
+// ZOffset by ParseFloat.
+void ApplyOpenedTable(TTableCursor& cursor, const OpenedTable& table);

@@ -1,0 +1,38 @@
+#include "graphview/table_heights.h"
+
+#include "image/rom_image.h"
+#include "image/table_entry.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <span>
+#include <utility>
+
+std::vector<double> TableHeights(const TRomImage& image, const TTableCursor& cursor,
+                                 std::vector<double> reuse) {
+  const int rows = std::clamp(cursor.Rows, 0, kPlotMaxSide);
+  const int columns = std::clamp(cursor.Columns, 0, kPlotMaxSide);
+  const int width = cursor.EntryWidth.Bytes();
+  const double scale = cursor.ZScale;
+  const double offset = cursor.ZOffset;
+  const std::span<const std::uint8_t> bytes = ImageBytes(image);
+
+  std::vector<double> heights = std::move(reuse);
+  heights.assign(static_cast<std::size_t>(rows) * static_cast<std::size_t>(columns), 0.0);
+  // Entry (r, c) starts at (TableAddress − BaseAddress) + (r × Columns + c) × width. With r and
+  // c held to 256 no term leaves 64 bits, so the bounds check alone decides.
+  const std::int64_t start = std::int64_t{cursor.TableAddress} - cursor.BaseAddress;
+  const std::int64_t last = static_cast<std::int64_t>(bytes.size()) - width;
+  for (int r = 0; r < rows; ++r) {
+    const std::int64_t rowStart = start + std::int64_t{r} * cursor.Columns * width;
+    double* row = heights.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
+    for (int c = 0; c < columns; ++c) {
+      const std::int64_t position = rowStart + std::int64_t{c} * width;
+      const double raw = position >= 0 && position <= last
+                             ? ReadEntryAt(bytes, static_cast<std::size_t>(position), width)
+                             : 0.0;
+      row[c] = raw * scale + offset;
+    }
+  }
+  return heights;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+// What Enter and the plus and minus keys do to the selected entry of the text view, without
+// a window: a cell text parsed and stored, or an entry stepped by one. Each returns what
+// happened, so the window only tells the user and shows the cell again.
+
+#include "app/shared_state.h"
+#include "image/entry_width.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+
+// The text of the box shown for a cell text that is no number (caption "Input Error").
+inline constexpr std::string_view kBadValueText =
+    "Bad value. Must be decimal or hex with a leading '0x'";
+
+// The entry at byte `Position` went from `OldValue` to `NewValue`.
+struct EntryStored {
+  std::uint32_t OldValue = 0;
+  std::uint32_t NewValue = 0;
+  std::size_t Position = 0;
+  friend bool operator==(const EntryStored&, const EntryStored&) = default;
+};
+
+// The text is no number; nothing was written.
+struct EntryRejected {
+  std::string Message;
+  friend bool operator==(const EntryRejected&, const EntryRejected&) = default;
+};
+
+// The entry does not lie wholly inside the image; nothing was written.
+struct EntryOutsideImage {
+  friend bool operator==(const EntryOutsideImage&, const EntryOutsideImage&) = default;
+};
+
+using EntryEdit = std::variant<EntryStored, EntryRejected, EntryOutsideImage>;
+
+// Where entry (row, column) lies in `image` and the value that `text` (ParseInteger's rules)
+// would store there, cut to the entry's width; nothing is written. A text that is no number
+// is rejected wherever the entry lies.
+[[nodiscard]] EntryEdit PlanTextEdit(std::span<const std::uint8_t> image,
+                                     const TTableCursor& cursor, std::int32_t row,
+                                     std::int32_t column, EntryWidth width, std::string_view text);
+
+// The entry stepped by `step`, wrapping within its width (FF + 1 is 00 in an 8-bit entry).
+[[nodiscard]] EntryEdit PlanStep(std::span<const std::uint8_t> image, const TTableCursor& cursor,
+                                 std::int32_t row, std::int32_t column, EntryWidth width,
+                                 std::int32_t step);
+
+// Writes a planned edit's new value; anything but EntryStored, or a position whose entry
+// does not fit `image`, writes nothing.
+void ApplyEntryEdit(std::span<std::uint8_t> image, const EntryEdit& edit, EntryWidth width);
+
+// Plan and write in one: what Enter and the plus and minus keys do.
+EntryEdit StoreEntryText(std::span<std::uint8_t> image, const TTableCursor& cursor,
+                         std::int32_t row, std::int32_t column, EntryWidth width,
+                         std::string_view text);
+EntryEdit StepEntry(std::span<std::uint8_t> image, const TTableCursor& cursor, std::int32_t row,
+                    std::int32_t column, EntryWidth width, std::int32_t step);

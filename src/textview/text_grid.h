@@ -1,0 +1,52 @@
+#pragma once
+
+#include "textview/cell_text_painter.h"
+
+#include <QColor>
+#include <QFontMetrics>
+#include <QModelIndex>
+#include <QTableView>
+
+#include <optional>
+
+class QPainter;
+class TTextGridModel;
+
+// The text view's grid: cells are plain right-aligned number texts, painted in one pass over
+// the visible cells straight from the model's texts, without the per-cell item machinery, so
+// a full grid paints quickly at any table size.
+class TTextGrid : public QTableView {
+ public:
+  TTextGrid(TTextGridModel* model, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  // The grid rows and columns of normal cells an area of the viewport shows.
+  struct CellRange {
+    int firstRow;
+    int lastRow;
+    int firstColumn;
+    int lastColumn;
+  };
+
+  // What every cell of one paint shares.
+  struct PaintContext {
+    QPainter& painter;
+    CellRange cells;
+    QFontMetrics metrics;
+    QColor text;
+    QModelIndex current;
+  };
+
+  // Nothing when the area holds no normal cell.
+  [[nodiscard]] std::optional<CellRange> VisibleCells(const QRect& area) const;
+  // One cell's background and text: the one place that decides how a cell looks.
+  void DrawCell(PaintContext& context, int row, int column, int top, int height, int baseline);
+  // The lines along each visible cell's right and bottom edge.
+  void DrawGridLines(PaintContext& context) const;
+
+  TTextGridModel* model_;
+  TCellTextPainter cellText_;
+};

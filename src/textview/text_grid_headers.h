@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QHeaderView>
+#include <QString>
+#include <QWidget>
+
+// The grid's top-left cell, drawn as a header section showing the table address.
+class TGridCorner : public QWidget {
+ public:
+  explicit TGridCorner(QWidget* parent);
+
+  void SetText(const QString& text);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QString text_;
+};
+
+// A header of fixed thickness: the grid's header row is one row high and its header column
+// 45 pixels wide, so there is no need to measure every section's text after each refresh.
+class TFixedHeader : public QHeaderView {
+ public:
+  TFixedHeader(Qt::Orientation orientation, int thickness, QWidget* parent);
+
+  QSize sizeHint() const override;
+
+ private:
+  int thickness_;
+};
