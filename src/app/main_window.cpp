@@ -21,7 +21,6 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QFocusEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>

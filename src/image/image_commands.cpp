@@ -16,7 +16,6 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
