@@ -6,6 +6,7 @@
 #include "image/document_entries.h"
 #include "image/image_document.h"
 #include "image/table_entry.h"
+#include "textview/entry_edit.h"
 #include "textview/heat_shade.h"
 #include "textview/table_clipboard.h"
 
@@ -133,7 +134,7 @@ void BM_ChangedQuery(benchmark::State& state) {
   TImageDocument document(image);
   for (std::int32_t r = 0; r < kSide; ++r) {
     for (std::int32_t c = r % 2; c < kSide; c += 2) {
-      (void)StepEntry(document, table, r, c, 1, kWidth);
+      (void)StepEntry(document, table, r, c, *EntryWidth::FromBytes(kWidth), 1);
     }
   }
   (void)PasteTableText(document, table, kWidth, BlockText(3), 0, 0);
@@ -157,7 +158,7 @@ void BM_RowChanges(benchmark::State& state) {
   TImageDocument document(image);
   for (std::int32_t r = 0; r < kSide; ++r) {
     for (std::int32_t c = r % 2; c < kSide; c += 2) {
-      (void)StepEntry(document, table, r, c, 1, kWidth);
+      (void)StepEntry(document, table, r, c, *EntryWidth::FromBytes(kWidth), 1);
     }
   }
   (void)PasteTableText(document, table, kWidth, BlockText(3), 0, 0);

@@ -37,21 +37,6 @@ bool AddEntryWrite(TImageEdit& edit, const TRomImage& image, const TTableCursor&
   return true;
 }
 
-TEditOutcome WriteEntry(TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
-                        std::int32_t column, std::uint32_t value, int width) {
-  TImageEdit edit;
-  if (!AddEntryWrite(edit, document.Image(), cursor, row, column, value, width)) {
-    return {TEditResult::OutsideImage, {}};
-  }
-  return document.Apply(edit);
-}
-
-TEditOutcome StepEntry(TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
-                       std::int32_t column, std::int32_t step, int width) {
-  const std::uint32_t value = ReadEntry(document.Image(), cursor, row, column, width);
-  return WriteEntry(document, cursor, row, column, value + static_cast<std::uint32_t>(step), width);
-}
-
 bool EntryChanged(const TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
                   std::int32_t column, int width) {
   const std::optional<TByteRange> range = EntryRange(document.Image(), cursor, row, column, width);

@@ -25,17 +25,6 @@
 bool AddEntryWrite(TImageEdit& edit, const TRomImage& image, const TTableCursor& cursor,
                    std::int32_t row, std::int32_t column, std::uint32_t value, int width);
 
-// Stores the low 8 × width bits of `value` into the entry as one step (what Enter stores).
-// OutsideImage for an entry outside the image; Unchanged when it already holds the value.
-[[nodiscard]] TEditOutcome WriteEntry(TImageDocument& document, const TTableCursor& cursor,
-                                      std::int32_t row, std::int32_t column, std::uint32_t value,
-                                      int width);
-
-// Adds `step` to the entry, wrapping within its width (what plus and minus store).
-[[nodiscard]] TEditOutcome StepEntry(TImageDocument& document, const TTableCursor& cursor,
-                                     std::int32_t row, std::int32_t column, std::int32_t step,
-                                     int width);
-
 // True when the entry's bytes differ from the baseline: the changed-cell mark.
 [[nodiscard]] bool EntryChanged(const TImageDocument& document, const TTableCursor& cursor,
                                 std::int32_t row, std::int32_t column, int width);

@@ -8,6 +8,7 @@
 #include "app/shared_state.h"
 #include "app/windows.h"
 #include "graphview/graph_edit.h"
+#include "image/image_document.h"
 #include "image/image_file.h"
 #include "image/rom_image.h"
 #include "tables/table_ed.h"
@@ -93,6 +94,7 @@ void TMain::LoadFile(const QString& chosen) {
   if (loaded.result == FileResult::Cancelled) return;
   if (Succeeded(loaded.result)) {
     ReplaceImage(RomImage, std::move(loaded.bytes), path);
+    ImageDocument.Reset();  // a new file starts a fresh history
     ShowImageLoaded(path);
     SetFileControlsEnabled(true);
   }
@@ -112,9 +114,11 @@ void TMain::OfferCompanion(const std::string& imagePath) {
 }
 
 void TMain::SaveClick() {
-  Succeeded(WriteImageFile(RomImage.FileName, ImageBytes(RomImage), WriteMode::ExistingFile,
-                           FileProgress(this, "Saving", RomImage.FileName, false).ForWriting())
-                .result);
+  if (Succeeded(WriteImageFile(RomImage.FileName, ImageBytes(RomImage), WriteMode::ExistingFile,
+                               FileProgress(this, "Saving", RomImage.FileName, false).ForWriting())
+                    .result)) {
+    ImageDocument.MarkSaved();
+  }
 }
 
 void TMain::SaveAsClick() {
@@ -134,6 +138,7 @@ void TMain::SaveAsClick() {
                                FileProgress(this, "Saving", path, false).ForWriting())
                     .result)) {
     RenameImage(RomImage, path);
+    ImageDocument.MarkSaved();
     ShowImageLoaded(path);
   }
 }
@@ -143,6 +148,7 @@ void TMain::CloseClick() {
   HideView(GraphEdit, GraphicsModeButton, "Show Graphics View");
   MainStatusText->setText("No file loaded");
   CloseImage(RomImage);
+  ImageDocument.Reset();
   SetFileControlsEnabled(false);
   setWindowTitle(Text(AppTitle) + " - (none)");
   TableEd->ClearLists();

@@ -155,3 +155,7 @@ class TImageDocument {
   std::vector<std::int64_t> baselinePositions_;
   std::vector<std::uint8_t> baselineBytes_;
 };
+
+// The document over RomImage for the whole run: every edit of the text view goes through it.
+// Load and Close reset it, Save and Save As mark the bytes saved (ResetSharedState resets it).
+extern TImageDocument ImageDocument;

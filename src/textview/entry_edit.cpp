@@ -1,8 +1,10 @@
 #include "textview/entry_edit.h"
 
 #include "app/number_text.h"
+#include "image/document_entries.h"
 #include "image/table_entry.h"
 
+#include <array>
 #include <optional>
 
 namespace {
@@ -38,26 +40,25 @@ EntryEdit PlanStep(std::span<const std::uint8_t> image, const TTableCursor& curs
               [&](std::uint32_t old) { return old + static_cast<std::uint32_t>(step); });
 }
 
-void ApplyEntryEdit(std::span<std::uint8_t> image, const EntryEdit& edit, EntryWidth width) {
+TEditOutcome ApplyEntryEdit(TImageDocument& document, const EntryEdit& edit, EntryWidth width) {
   const auto* stored = std::get_if<EntryStored>(&edit);
-  // A plan made over another image may not fit this one.
-  if (stored != nullptr && stored->Position <= image.size() &&
-      image.size() - stored->Position >= static_cast<std::size_t>(width.Bytes())) {
-    WriteEntryAt(image, stored->Position, stored->NewValue, width.Bytes());
-  }
+  if (stored == nullptr) return {};
+  const std::array<std::uint8_t, 4> bytes = EntryBytes(stored->NewValue, width.Bytes());
+  // The document refuses a plan made over another image that does not fit this one.
+  return document.Write(static_cast<std::int64_t>(stored->Position),
+                        std::span(bytes).first(static_cast<std::size_t>(width.Bytes())));
 }
 
-EntryEdit StoreEntryText(std::span<std::uint8_t> image, const TTableCursor& cursor,
-                         std::int32_t row, std::int32_t column, EntryWidth width,
-                         std::string_view text) {
-  EntryEdit edit = PlanTextEdit(image, cursor, row, column, width, text);
-  ApplyEntryEdit(image, edit, width);
+EntryEdit StoreEntryText(TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
+                         std::int32_t column, EntryWidth width, std::string_view text) {
+  EntryEdit edit = PlanTextEdit(document.Bytes(), cursor, row, column, width, text);
+  (void)ApplyEntryEdit(document, edit, width);
   return edit;
 }
 
-EntryEdit StepEntry(std::span<std::uint8_t> image, const TTableCursor& cursor, std::int32_t row,
+EntryEdit StepEntry(TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
                     std::int32_t column, EntryWidth width, std::int32_t step) {
-  EntryEdit edit = PlanStep(image, cursor, row, column, width, step);
-  ApplyEntryEdit(image, edit, width);
+  EntryEdit edit = PlanStep(document.Bytes(), cursor, row, column, width, step);
+  (void)ApplyEntryEdit(document, edit, width);
   return edit;
 }

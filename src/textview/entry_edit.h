@@ -6,6 +6,7 @@
 
 #include "app/shared_state.h"
 #include "image/entry_width.h"
+#include "image/image_document.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -51,13 +52,12 @@ using EntryEdit = std::variant<EntryStored, EntryRejected, EntryOutsideImage>;
                                  std::int32_t row, std::int32_t column, EntryWidth width,
                                  std::int32_t step);
 
-// Writes a planned edit's new value; anything but EntryStored, or a position whose entry
-// does not fit `image`, writes nothing.
-void ApplyEntryEdit(std::span<std::uint8_t> image, const EntryEdit& edit, EntryWidth width);
+// Writes a planned edit's new value through the document, as one undoable step; anything but
+// EntryStored, or a position whose entry does not fit the image, writes nothing.
+TEditOutcome ApplyEntryEdit(TImageDocument& document, const EntryEdit& edit, EntryWidth width);
 
-// Plan and write in one: what Enter and the plus and minus keys do.
-EntryEdit StoreEntryText(std::span<std::uint8_t> image, const TTableCursor& cursor,
-                         std::int32_t row, std::int32_t column, EntryWidth width,
-                         std::string_view text);
-EntryEdit StepEntry(std::span<std::uint8_t> image, const TTableCursor& cursor, std::int32_t row,
+// Plan and write in one, through the document: what Enter and the plus and minus keys do.
+EntryEdit StoreEntryText(TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
+                         std::int32_t column, EntryWidth width, std::string_view text);
+EntryEdit StepEntry(TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
                     std::int32_t column, EntryWidth width, std::int32_t step);

@@ -8,6 +8,7 @@
 #include "app/shared_state.h"
 #include "app/windows.h"
 #include "graphview/graph_edit.h"
+#include "image/image_document.h"
 #include "image/rom_image.h"
 #include "textview/entry_edit.h"
 #include "textview/text_grid.h"
@@ -206,7 +207,7 @@ void TTextEdit::EnterKey() {
   if (!SelectedEntry(row, column)) return;
   const EntryWidth width = Main->GetEntryWidth();
   // An entry outside the image is never written; its cell simply shows empty again.
-  const EntryEdit edit = StoreEntryText(ImageBytes(RomImage), TableCursor, row, column, width,
+  const EntryEdit edit = StoreEntryText(ImageDocument, TableCursor, row, column, width,
                                         model_->CellText(row + 1, column + 1).toStdString());
   if (const auto* rejected = std::get_if<EntryRejected>(&edit)) {
     QMessageBox box(QMessageBox::NoIcon, "Input Error", Text(rejected->Message), QMessageBox::Ok,
@@ -225,7 +226,7 @@ void TTextEdit::StepSelectedEntry(std::int32_t step) {
   if (!SelectedEntry(row, column)) return;
   const EntryWidth width = Main->GetEntryWidth();
   [[maybe_unused]] const EntryEdit edit =
-      StepEntry(ImageBytes(RomImage), TableCursor, row, column, width, step);
+      StepEntry(ImageDocument, TableCursor, row, column, width, step);
   GraphEdit->PlotTable();
   FillCell(row, column, width);
 }

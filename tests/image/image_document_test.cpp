@@ -1,6 +1,7 @@
 #include "image/image_document.h"
 #include "image/document_entries.h"
 #include "image/table_entry.h"
+#include "textview/entry_edit.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,10 @@
 #include <cstdint>
 #include <iterator>
 #include <limits>
+#include <optional>
 #include <span>
 #include <string>
+#include <variant>
 #include <vector>
 
 namespace {
@@ -20,6 +23,32 @@ TRomImage ImageOf(std::vector<std::uint8_t> bytes) {
   image.Size = static_cast<std::int32_t>(bytes.size());
   image.Bytes = std::move(bytes);
   return image;
+}
+
+// Entries written and stepped as Enter and plus and minus do, as one step each; a width that
+// is none of 1, 2 and 4 writes nothing.
+TEditResult Outcome(const TImageDocument& document, std::size_t stepsBefore,
+                    const EntryEdit& edit) {
+  if (std::holds_alternative<EntryOutsideImage>(edit)) return TEditResult::OutsideImage;
+  return document.UndoCount() > stepsBefore ? TEditResult::Applied : TEditResult::Unchanged;
+}
+
+TEditResult WriteValue(TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
+                       std::int32_t column, std::uint32_t value, int width) {
+  const std::optional<EntryWidth> entryWidth = EntryWidth::FromBytes(width);
+  if (!entryWidth) return TEditResult::OutsideImage;
+  const std::size_t before = document.UndoCount();
+  return Outcome(document, before,
+                 StoreEntryText(document, cursor, row, column, *entryWidth,
+                                std::to_string(static_cast<std::int32_t>(value))));
+}
+
+TEditResult StepValue(TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
+                      std::int32_t column, std::int32_t step, int width) {
+  const std::optional<EntryWidth> entryWidth = EntryWidth::FromBytes(width);
+  if (!entryWidth) return TEditResult::OutsideImage;
+  const std::size_t before = document.UndoCount();
+  return Outcome(document, before, StepEntry(document, cursor, row, column, *entryWidth, step));
 }
 
 TRomImage Counting(std::size_t size) {
@@ -304,7 +333,7 @@ TEST(DocumentEntriesTest, EntriesAreWrittenAsTypedValuesAre) {
   for (const auto& row : rows) {
     TRomImage image = ImageOf({0xAA, 0xAA, 0xAA, 0xAA});
     TImageDocument document(image);
-    EXPECT_TRUE(WriteEntry(document, Cursor(16), 0, 0, row.value, row.width).Applied());
+    EXPECT_EQ(WriteValue(document, Cursor(16), 0, 0, row.value, row.width), TEditResult::Applied);
     EXPECT_EQ(*image.Bytes, row.stored) << row.value;
     EXPECT_TRUE(EntryChanged(document, Cursor(16), 0, 0, row.width));
     (void)document.Undo();
@@ -315,11 +344,11 @@ TEST(DocumentEntriesTest, EntriesAreWrittenAsTypedValuesAre) {
 TEST(DocumentEntriesTest, StepsWrapWithinTheWidth) {
   TRomImage image = ImageOf({0xFF, 0x00, 0x00});
   TImageDocument document(image);
-  EXPECT_TRUE(StepEntry(document, Cursor(16), 0, 0, 1, 1).Applied());
+  EXPECT_EQ(StepValue(document, Cursor(16), 0, 0, 1, 1), TEditResult::Applied);
   EXPECT_EQ((*image.Bytes)[0], 0x00);
   TTableCursor cursor = Cursor(16);
   cursor.TableAddress = 1;
-  EXPECT_TRUE(StepEntry(document, cursor, 0, 0, -1, 2).Applied());
+  EXPECT_EQ(StepValue(document, cursor, 0, 0, -1, 2), TEditResult::Applied);
   EXPECT_EQ(*image.Bytes, B({0x00, 0xFF, 0xFF}));
   (void)document.Undo();
   (void)document.Undo();
@@ -343,10 +372,10 @@ TEST(DocumentEntriesTest, AnEntryOutsideTheImageIsNeitherWrittenNorMarked) {
     TTableCursor cursor = Cursor(4);
     cursor.BaseAddress = row.base;
     cursor.TableAddress = row.table;
-    EXPECT_EQ(WriteEntry(document, cursor, row.row, row.column, 9, row.width).result,
+    EXPECT_EQ(WriteValue(document, cursor, row.row, row.column, 9, row.width),
               TEditResult::OutsideImage)
         << row.what;
-    EXPECT_EQ(StepEntry(document, cursor, row.row, row.column, 1, row.width).result,
+    EXPECT_EQ(StepValue(document, cursor, row.row, row.column, 1, row.width),
               TEditResult::OutsideImage)
         << row.what;
     EXPECT_FALSE(EntryChanged(document, cursor, row.row, row.column, row.width)) << row.what;
@@ -360,7 +389,7 @@ TEST(DocumentEntriesTest, UndoRestoresBytesAcrossATableChange) {
   TImageDocument document(image);
   TTableCursor first = Cursor(4);
   first.TableAddress = 8;
-  (void)WriteEntry(document, first, 1, 1, 0xBEEF, 2);  // bytes 18 and 19
+  (void)WriteValue(document, first, 1, 1, 0xBEEF, 2);  // bytes 18 and 19
   TTableCursor second = Cursor(2);
   EXPECT_EQ(document.Undo().changed, (TByteRange{18, 2}));
   EXPECT_EQ(*image.Bytes, *Counting(32).Bytes);

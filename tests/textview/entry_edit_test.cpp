@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -16,6 +17,32 @@ TTableCursor Cursor(std::int32_t table, std::int32_t columns) {
 }
 
 using Bytes = std::vector<std::uint8_t>;
+
+// The edits made through a document over `bytes`, which then hold the image's bytes.
+template <typename Edit>
+EntryEdit ThroughDocument(Bytes& bytes, Edit edit) {
+  TRomImage image;
+  image.Size = static_cast<std::int32_t>(bytes.size());
+  image.Bytes = bytes;
+  TImageDocument document(image);
+  const EntryEdit result = edit(document);
+  bytes = *image.Bytes;
+  return result;
+}
+
+EntryEdit StoreText(Bytes& bytes, const TTableCursor& cursor, std::int32_t row, std::int32_t column,
+                    EntryWidth width, std::string_view text) {
+  return ThroughDocument(bytes, [&](TImageDocument& document) {
+    return StoreEntryText(document, cursor, row, column, width, text);
+  });
+}
+
+EntryEdit Step(Bytes& bytes, const TTableCursor& cursor, std::int32_t row, std::int32_t column,
+               EntryWidth width, std::int32_t step) {
+  return ThroughDocument(bytes, [&](TImageDocument& document) {
+    return StepEntry(document, cursor, row, column, width, step);
+  });
+}
 
 TEST(StoreEntryTextTest, StoresTheParsedValueCutToTheWidth) {
   const struct {
@@ -41,7 +68,7 @@ TEST(StoreEntryTextTest, StoresTheParsedValueCutToTheWidth) {
     // Entry (0, 1) of a table at byte 2 - width with two columns: its first byte is byte 2.
     Bytes image(10, 0xAA);
     const TTableCursor cursor = Cursor(2 - c.width.Bytes(), 2);
-    const EntryEdit edit = StoreEntryText(image, cursor, 0, 1, c.width, c.text);
+    const EntryEdit edit = StoreText(image, cursor, 0, 1, c.width, c.text);
     const std::uint32_t old = c.width == 4 ? 0xAAAAAAAA : (c.width == 2 ? 0xAAAA : 0xAA);
     EXPECT_EQ(edit, EntryEdit(EntryStored{old, c.newValue, 2})) << c.text;
     EXPECT_EQ(Bytes(image.begin() + 2, image.begin() + 6), c.stored) << c.text;
@@ -51,14 +78,14 @@ TEST(StoreEntryTextTest, StoresTheParsedValueCutToTheWidth) {
 TEST(StoreEntryTextTest, RejectsTextsThatAreNoNumberAndWritesNothing) {
   for (const char* text : {"12 ", "-0x10", "2147483648", "-2147483648", "???", "", "0x"}) {
     Bytes image(4, 0x55);
-    const EntryEdit edit = StoreEntryText(image, Cursor(0, 4), 0, 0, EntryWidth::k16Bit, text);
+    const EntryEdit edit = StoreText(image, Cursor(0, 4), 0, 0, EntryWidth::k16Bit, text);
     EXPECT_EQ(edit, EntryEdit(EntryRejected{std::string(kBadValueText)})) << text;
     EXPECT_EQ(image, Bytes(4, 0x55)) << text;
   }
   // A bad text is rejected wherever the entry lies.
   Bytes image(4, 0x55);
   EXPECT_TRUE(std::holds_alternative<EntryRejected>(
-      StoreEntryText(image, Cursor(100, 4), 0, 0, EntryWidth::k8Bit, "abc")));
+      StoreText(image, Cursor(100, 4), 0, 0, EntryWidth::k8Bit, "abc")));
 }
 
 TEST(StoreEntryTextTest, EntriesNotWhollyInsideTheImageAreNotWritten) {
@@ -75,17 +102,15 @@ TEST(StoreEntryTextTest, EntriesNotWhollyInsideTheImageAreNotWritten) {
   };
   for (const auto& c : cases) {
     Bytes image(4, 0x55);
-    EXPECT_EQ(StoreEntryText(image, c.cursor, c.row, c.column, c.width, "1"),
+    EXPECT_EQ(StoreText(image, c.cursor, c.row, c.column, c.width, "1"),
               EntryEdit(EntryOutsideImage{}))
         << c.what;
-    EXPECT_EQ(StepEntry(image, c.cursor, c.row, c.column, c.width, 1),
-              EntryEdit(EntryOutsideImage{}))
+    EXPECT_EQ(Step(image, c.cursor, c.row, c.column, c.width, 1), EntryEdit(EntryOutsideImage{}))
         << c.what;
     EXPECT_EQ(image, Bytes(4, 0x55)) << c.what;
   }
   Bytes none;
-  EXPECT_EQ(StepEntry(none, Cursor(0, 1), 0, 0, EntryWidth::k8Bit, -1),
-            EntryEdit(EntryOutsideImage{}));
+  EXPECT_EQ(Step(none, Cursor(0, 1), 0, 0, EntryWidth::k8Bit, -1), EntryEdit(EntryOutsideImage{}));
 }
 
 TEST(StepEntryTest, StepsWrapWithinTheWidth) {
@@ -102,7 +127,7 @@ TEST(StepEntryTest, StepsWrapWithinTheWidth) {
   };
   for (const auto& c : cases) {
     Bytes image = c.before;
-    const EntryEdit edit = StepEntry(image, Cursor(0, 1), 0, 0, c.width, c.step);
+    const EntryEdit edit = Step(image, Cursor(0, 1), 0, 0, c.width, c.step);
     ASSERT_TRUE(std::holds_alternative<EntryStored>(edit));
     EXPECT_EQ(image, c.after);
   }
@@ -115,9 +140,18 @@ TEST(PlanTextEditTest, PlansWithoutWritingAndAppliesOnlyWhatFits) {
   EXPECT_EQ(image, (Bytes{0x01, 0x02, 0x03, 0x04}));
 
   Bytes shorter{0x01, 0x02, 0x03};
-  ApplyEntryEdit(shorter, plan, EntryWidth::k16Bit);  // position 2 holds no 16-bit entry here
+  // Position 2 holds no 16-bit entry here.
+  ThroughDocument(shorter, [&](TImageDocument& document) {
+    EXPECT_EQ(ApplyEntryEdit(document, plan, EntryWidth::k16Bit).result,
+              TEditResult::OutsideImage);
+    return plan;
+  });
   EXPECT_EQ(shorter, (Bytes{0x01, 0x02, 0x03}));
-  ApplyEntryEdit(image, plan, EntryWidth::k16Bit);
+  ThroughDocument(image, [&](TImageDocument& document) {
+    EXPECT_TRUE(ApplyEntryEdit(document, plan, EntryWidth::k16Bit).Applied());
+    EXPECT_EQ(document.UndoCount(), 1u);
+    return plan;
+  });
   EXPECT_EQ(image, (Bytes{0x01, 0x02, 0x0A, 0x0B}));
 }
 
