@@ -42,6 +42,20 @@ QRadioButton* ModeButton(QWidget* parent, const char* name, const char* caption,
   return button;
 }
 
+enum class HistoryKey { None, Undo, Redo };
+
+// Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo.
+HistoryKey HistoryKeyOf(const QKeyEvent* key) {
+  const Qt::KeyboardModifiers modifiers =
+      key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  if (key->key() == Qt::Key_Z && modifiers == Qt::ControlModifier) return HistoryKey::Undo;
+  if (key->key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
+    return HistoryKey::Redo;
+  }
+  if (key->key() == Qt::Key_Y && modifiers == Qt::ControlModifier) return HistoryKey::Redo;
+  return HistoryKey::None;
+}
+
 bool IsEnter(const QKeyEvent* key) {
   return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->text() == "\r";
 }
@@ -177,6 +191,16 @@ bool TTextEdit::TextGridKeyPress(const QKeyEvent* key) {
     // An open editor was closed here; the key must not reach it and commit its text again.
     return true;
   }
+  // While the in-place editor is open, the history keys act on its text.
+  if (const HistoryKey history = HistoryKeyOf(key);
+      history != HistoryKey::None && delegate_->OpenEditor() == nullptr) {
+    if (history == HistoryKey::Undo) {
+      UndoEdit();
+    } else {
+      RedoEdit();
+    }
+    return true;
+  }
   if (key->text() == "+") {
     StepSelectedEntry(1);
     return true;
@@ -229,6 +253,20 @@ void TTextEdit::StepSelectedEntry(std::int32_t step) {
       StepEntry(ImageDocument, TableCursor, row, column, width, step);
   GraphEdit->PlotTable();
   FillCell(row, column, width);
+}
+
+void TTextEdit::UndoEdit() {
+  if (ImageDocument.Undo().Applied()) RefreshAfterHistoryStep();
+}
+
+void TTextEdit::RedoEdit() {
+  if (ImageDocument.Redo().Applied()) RefreshAfterHistoryStep();
+}
+
+void TTextEdit::RefreshAfterHistoryStep() {
+  // The restored bytes may lie anywhere in the table, or outside it: show every cell again.
+  GraphEdit->PlotTable();
+  FillGrid();
 }
 
 void TTextEdit::closeEvent(QCloseEvent* event) {

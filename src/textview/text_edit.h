@@ -26,6 +26,11 @@ class TTextEdit : public QWidget {
   // Renders the one cell of table entry (row, column) again from the image.
   void FillCell(std::int32_t row, std::int32_t column, EntryWidth width);
 
+  // Take back the last change of the image's bytes, or write the last undone one again, and
+  // show the result as an edit does; nothing happens when there is no such step.
+  void UndoEdit();
+  void RedoEdit();
+
   void ViewAsHexClick();
   void FormResize();
 
@@ -51,6 +56,7 @@ class TTextEdit : public QWidget {
   void StepSelectedEntry(std::int32_t step);
   [[nodiscard]] bool SelectedEntry(std::int32_t& row, std::int32_t& column) const;
   void CloseEditor(bool keepTypedText);
+  void RefreshAfterHistoryStep();
 
   TTextGridModel* model_;
   TTextGridDelegate* delegate_;
