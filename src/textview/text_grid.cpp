@@ -6,6 +6,17 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <memory>
+
+namespace {
+
+QColor Colour(TRgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
+
+// The corner mark of a changed cell: a small triangle in its top-left corner.
+constexpr int kMarkSize = 5;
+const QColor kMarkColour(200, 0, 0);
+
+}  // namespace
 
 TTextGrid::TTextGrid(TTextGridModel* model, QWidget* parent) : QTableView(parent), model_(model) {
   setModel(model);
@@ -27,11 +38,39 @@ std::optional<TTextGrid::CellRange> TTextGrid::VisibleCells(const QRect& area) c
 void TTextGrid::DrawCell(PaintContext& context, int row, int column, int top, int height,
                          int baseline) {
   const QRect cell(columnViewportPosition(column), top, columnWidth(column), height);
+  const QRect inside = cell.adjusted(0, 0, -1, -1);
   const bool selected = context.current.row() == row && context.current.column() == column;
-  if (selected) context.painter.fillRect(cell.adjusted(0, 0, -1, -1), palette().highlight());
-  context.painter.setPen(selected ? palette().color(QPalette::HighlightedText) : context.text);
-  cellText_.Draw(context.painter, font(), cell.right() - 3, baseline,
-                 model_->CellText(row, column));
+  const bool changed =
+      context.changed[static_cast<std::size_t>(column - context.cells.firstColumn)];
+  QColor text = context.text;
+  if (selected) {
+    context.painter.fillRect(inside, palette().highlight());
+    text = palette().color(QPalette::HighlightedText);
+  } else if (context.values) {
+    // Cells outside the image have no value and stay plain.
+    if (const std::optional<std::uint32_t> value = model_->RawValue(row, column)) {
+      const TCellShade shade = HeatShade(*value, *context.values);
+      context.painter.fillRect(inside, Colour(shade.background));
+      text = Colour(shade.text);
+    }
+  }
+  if (changed) {
+    const QPoint corner = inside.topLeft();
+    const QPoint mark[] = {corner, corner + QPoint(kMarkSize, 0), corner + QPoint(0, kMarkSize)};
+    context.painter.setPen(Qt::NoPen);
+    context.painter.setBrush(kMarkColour);
+    context.painter.drawPolygon(mark, 3);
+    context.painter.setBrush(Qt::NoBrush);
+  }
+  context.painter.setPen(text);
+  QFont bold;
+  if (changed) {
+    bold = font();
+    bold.setBold(true);
+  }
+  (changed ? changedText_ : cellText_)
+      .Draw(context.painter, changed ? bold : font(), cell.right() - 3, baseline,
+            model_->CellText(row, column));
 }
 
 void TTextGrid::DrawGridLines(PaintContext& context) const {
@@ -54,9 +93,19 @@ void TTextGrid::paintEvent(QPaintEvent* event) {
   const std::optional<CellRange> cells = VisibleCells(event->rect());
   if (!cells) return;
   QPainter painter(viewport());
-  PaintContext context{painter, *cells, fontMetrics(), palette().color(QPalette::Text),
-                       currentIndex()};
+  PaintContext context{painter,
+                       *cells,
+                       fontMetrics(),
+                       palette().color(QPalette::Text),
+                       currentIndex(),
+                       model_->ValueRange(),
+                       {}};
+  const auto columns = static_cast<std::size_t>(cells->lastColumn - cells->firstColumn + 1);
+  const auto marks = std::make_unique<bool[]>(columns);
+  const std::span<bool> rowMarks(marks.get(), columns);
+  context.changed = rowMarks;
   for (int r = cells->firstRow; r <= cells->lastRow; ++r) {
+    model_->ChangedMarks(r, cells->firstColumn, rowMarks);
     const int top = rowViewportPosition(r);
     const int height = rowHeight(r);
     const int baseline = top + (height + context.metrics.ascent() - context.metrics.descent()) / 2;

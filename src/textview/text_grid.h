@@ -1,6 +1,7 @@
 #pragma once
 
 #include "textview/cell_text_painter.h"
+#include "textview/heat_shade.h"
 
 #include <QColor>
 #include <QFontMetrics>
@@ -8,6 +9,7 @@
 #include <QTableView>
 
 #include <optional>
+#include <span>
 
 class QPainter;
 class TTextGridModel;
@@ -38,6 +40,8 @@ class TTextGrid : public QTableView {
     QFontMetrics metrics;
     QColor text;
     QModelIndex current;
+    std::optional<TValueRange> values;  // the table's value range, for the shades
+    std::span<const bool> changed;      // the current row's marks, from cells.firstColumn on
   };
 
   // Nothing when the area holds no normal cell.
@@ -49,4 +53,5 @@ class TTextGrid : public QTableView {
 
   TTextGridModel* model_;
   TCellTextPainter cellText_;
+  TCellTextPainter changedText_;  // bold, for cells that differ from the saved bytes
 };

@@ -2,6 +2,8 @@
 
 #include "app/controls.h"
 #include "app/number_text.h"
+#include "image/document_entries.h"
+#include "image/image_document.h"
 #include "image/rom_image.h"
 #include "image/table_entry.h"
 
@@ -24,6 +26,7 @@ bool TTextGridModel::Refresh(const Layout& layout, const TTableCursor& cursor) {
   layout_ = layout;
   cursor_ = cursor;
   keptTexts_.clear();
+  valueRange_.reset();
   if (!sameShape) {
     endResetModel();
     return true;
@@ -39,6 +42,7 @@ void TTextGridModel::RenderCell(std::int32_t row, std::int32_t column, EntryWidt
   const int gridColumn = column + 1;
   if (row < 0 || column < 0 || gridRow >= rowCount() || gridColumn >= columnCount()) return;
   keptTexts_[{gridRow, gridColumn}] = EntryCellText(row, column, width, TableCursor);
+  valueRange_.reset();  // the edit may have moved the table's smallest or largest value
   const QModelIndex cell = index(gridRow, gridColumn);
   emit dataChanged(cell, cell);
 }
@@ -63,6 +67,35 @@ QString TTextGridModel::CellText(int gridRow, int gridColumn) const {
     return kept->second;
   }
   return EntryCellText(gridRow - 1, gridColumn - 1, layout_.width, cursor_);
+}
+
+std::optional<std::uint32_t> TTextGridModel::RawValue(int gridRow, int gridColumn) const {
+  if (gridRow < 1 || gridColumn < 1) return std::nullopt;
+  const std::span<const std::uint8_t> image = ImageBytes(RomImage);
+  const int width = layout_.width.Bytes();
+  const std::optional<std::size_t> position =
+      EntryPositionInside(image, cursor_, gridRow - 1, gridColumn - 1, width);
+  if (!position) return std::nullopt;
+  return ReadEntryAt(image, *position, width);
+}
+
+std::optional<TValueRange> TTextGridModel::ValueRange() const {
+  if (!valueRange_) {
+    TTableCursor table = cursor_;
+    table.Rows = std::clamp(table.Rows, 0, kMaxSide);
+    table.Columns = std::clamp(table.Columns, 0, kMaxSide);
+    valueRange_ = TableValueRange(RomImage, table, layout_.width.Bytes());
+  }
+  return *valueRange_;
+}
+
+void TTextGridModel::ChangedMarks(int gridRow, int firstGridColumn, std::span<bool> marks) const {
+  if (gridRow < 1 || firstGridColumn < 1) {
+    std::fill(marks.begin(), marks.end(), false);
+    return;
+  }
+  RowChanges(ImageDocument, cursor_, gridRow - 1, firstGridColumn - 1, layout_.width.Bytes(),
+             marks);
 }
 
 int TTextGridModel::rowCount(const QModelIndex& parent) const {

@@ -3,11 +3,14 @@
 #include "app/shared_state.h"
 #include "image/entry_width.h"
 #include "textview/entry_text.h"
+#include "textview/heat_shade.h"
 
 #include <QAbstractTableModel>
 
 #include <cstdint>
 #include <map>
+#include <optional>
+#include <span>
 #include <utility>
 
 // The text view's grid as a model of text cells. Row 0 holds the column headers, column 0
@@ -43,6 +46,16 @@ class TTextGridModel : public QAbstractTableModel {
   [[nodiscard]] const Layout& layout() const { return layout_; }
   [[nodiscard]] QString CellText(int gridRow, int gridColumn) const;
 
+  // The raw value of a normal cell's entry, or nothing for a header or an entry outside the
+  // image: what its shade follows.
+  [[nodiscard]] std::optional<std::uint32_t> RawValue(int gridRow, int gridColumn) const;
+  // The smallest and largest raw value of the table's entries inside the image, worked out
+  // once after each refresh or edit; nothing when no entry lies inside the image.
+  [[nodiscard]] std::optional<TValueRange> ValueRange() const;
+  // Whether the entries of grid row `gridRow` from `firstGridColumn` on differ from the
+  // image's baseline, one mark per entry.
+  void ChangedMarks(int gridRow, int firstGridColumn, std::span<bool> marks) const;
+
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
   QVariant data(const QModelIndex& index, int role) const override;
@@ -57,4 +70,6 @@ class TTextGridModel : public QAbstractTableModel {
   Layout layout_;
   TTableCursor cursor_;
   std::map<std::pair<int, int>, QString> keptTexts_;
+  // The value range of the last refresh or edit; empty until a paint asks for it.
+  mutable std::optional<std::optional<TValueRange>> valueRange_;
 };
