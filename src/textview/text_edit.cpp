@@ -11,14 +11,19 @@
 #include "image/image_document.h"
 #include "image/rom_image.h"
 #include "textview/entry_edit.h"
+#include "textview/table_clipboard.h"
 #include "textview/text_grid.h"
 #include "textview/text_grid_delegate.h"
 #include "textview/text_grid_headers.h"
 #include "textview/text_grid_model.h"
 
+#include <QAction>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMessageBox>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -42,9 +47,9 @@ QRadioButton* ModeButton(QWidget* parent, const char* name, const char* caption,
   return button;
 }
 
-enum class HistoryKey { None, Undo, Redo };
+enum class HistoryKey { None, Undo, Redo, Copy, Paste };
 
-// Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo.
+// Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo; Ctrl+C copies the table, Ctrl+V pastes.
 HistoryKey HistoryKeyOf(const QKeyEvent* key) {
   const Qt::KeyboardModifiers modifiers =
       key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
@@ -52,8 +57,17 @@ HistoryKey HistoryKeyOf(const QKeyEvent* key) {
   if (key->key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
     return HistoryKey::Redo;
   }
-  if (key->key() == Qt::Key_Y && modifiers == Qt::ControlModifier) return HistoryKey::Redo;
-  return HistoryKey::None;
+  if (modifiers != Qt::ControlModifier) return HistoryKey::None;
+  switch (key->key()) {
+    case Qt::Key_Y:
+      return HistoryKey::Redo;
+    case Qt::Key_C:
+      return HistoryKey::Copy;
+    case Qt::Key_V:
+      return HistoryKey::Paste;
+    default:
+      return HistoryKey::None;
+  }
 }
 
 bool IsEnter(const QKeyEvent* key) {
@@ -103,6 +117,14 @@ TTextEdit::TTextEdit() {
   TextGrid->setRowHidden(0, true);
   TextGrid->setColumnHidden(0, true);
 
+  TextGrid->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(TextGrid, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    RunHandler([&] {
+      QMenu* menu = ContextMenu(this);
+      menu->setAttribute(Qt::WA_DeleteOnClose);
+      menu->popup(TextGrid->viewport()->mapToGlobal(at));
+    });
+  });
   TextGrid->installEventFilter(this);
   for (QRadioButton* mode : {Raw, Hex, Scaled}) {
     mode->installEventFilter(this);  // the window sees every key first
@@ -191,13 +213,24 @@ bool TTextEdit::TextGridKeyPress(const QKeyEvent* key) {
     // An open editor was closed here; the key must not reach it and commit its text again.
     return true;
   }
-  // While the in-place editor is open, the history keys act on its text.
+  // While the in-place editor is open, these keys act on its text.
   if (const HistoryKey history = HistoryKeyOf(key);
       history != HistoryKey::None && delegate_->OpenEditor() == nullptr) {
-    if (history == HistoryKey::Undo) {
-      UndoEdit();
-    } else {
-      RedoEdit();
+    switch (history) {
+      case HistoryKey::Undo:
+        UndoEdit();
+        break;
+      case HistoryKey::Redo:
+        RedoEdit();
+        break;
+      case HistoryKey::Copy:
+        CopyTable();
+        break;
+      case HistoryKey::Paste:
+        PasteBlock();
+        break;
+      case HistoryKey::None:
+        break;
     }
     return true;
   }
@@ -261,6 +294,50 @@ void TTextEdit::UndoEdit() {
 
 void TTextEdit::RedoEdit() {
   if (ImageDocument.Redo().Applied()) RefreshAfterHistoryStep();
+}
+
+TTableCursor TTextEdit::ShownTable() {
+  TTableCursor table = TableCursor;
+  table.Rows = std::clamp(table.Rows, 0, TTextGridModel::kMaxSide);
+  table.Columns = std::clamp(table.Columns, 0, TTextGridModel::kMaxSide);
+  return table;
+}
+
+void TTextEdit::CopyTable() {
+  QGuiApplication::clipboard()->setText(Text(
+      TableText(RomImage, ShownTable(), Main->GetEntryWidth().Bytes(), model_->layout().mode)));
+}
+
+void TTextEdit::PasteBlock() {
+  CloseEditor(false);
+  std::int32_t row = 0;
+  std::int32_t column = 0;
+  if (!SelectedEntry(row, column)) return;
+  const TTableCursor table = ShownTable();
+  const TPasteOutcome outcome =
+      PasteTableText(ImageDocument, table, Main->GetEntryWidth().Bytes(),
+                     QGuiApplication::clipboard()->text().toStdString(), row, column);
+  if (outcome.refusal) {
+    QMessageBox box(QMessageBox::NoIcon, "Paste Error",
+                    Text(PasteRefusalText(*outcome.refusal, table)), QMessageBox::Ok, this);
+    box.exec();
+    return;
+  }
+  if (outcome.edit.Applied()) RefreshAfterHistoryStep();
+}
+
+QMenu* TTextEdit::ContextMenu(QWidget* parent) {
+  auto* menu = new QMenu(parent);
+  ConnectHandler(menu->addAction("Copy Table"), &QAction::triggered, this, &TTextEdit::CopyTable);
+  ConnectHandler(menu->addAction("Paste"), &QAction::triggered, this, &TTextEdit::PasteBlock);
+  menu->addSeparator();
+  QAction* undo = menu->addAction("Undo");
+  undo->setEnabled(ImageDocument.CanUndo());
+  ConnectHandler(undo, &QAction::triggered, this, &TTextEdit::UndoEdit);
+  QAction* redo = menu->addAction("Redo");
+  redo->setEnabled(ImageDocument.CanRedo());
+  ConnectHandler(redo, &QAction::triggered, this, &TTextEdit::RedoEdit);
+  return menu;
 }
 
 void TTextEdit::RefreshAfterHistoryStep() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/shared_state.h"
 #include "image/entry_width.h"
 
 #include <QWidget>
@@ -7,6 +8,7 @@
 #include <cstdint>
 
 class QKeyEvent;
+class QMenu;
 class QRadioButton;
 class QTableView;
 class TGridCorner;
@@ -30,6 +32,15 @@ class TTextEdit : public QWidget {
   // show the result as an edit does; nothing happens when there is no such step.
   void UndoEdit();
   void RedoEdit();
+
+  // The whole table to the clipboard as tab-separated text, cells as the grid shows them
+  // (raw decimal in Scaled mode); the clipboard's text pasted as a block from the selected
+  // cell as one undoable step, or refused whole with a box.
+  void CopyTable();
+  void PasteBlock();
+  // The grid's context menu: Copy Table, Paste, Undo and Redo, the last two enabled only
+  // when there is a step to take. The caller owns it through `parent`.
+  QMenu* ContextMenu(QWidget* parent);
 
   void ViewAsHexClick();
   void FormResize();
@@ -57,6 +68,8 @@ class TTextEdit : public QWidget {
   [[nodiscard]] bool SelectedEntry(std::int32_t& row, std::int32_t& column) const;
   void CloseEditor(bool keepTypedText);
   void RefreshAfterHistoryStep();
+  // The current table bounded as the grid bounds it.
+  [[nodiscard]] static TTableCursor ShownTable();
 
   TTextGridModel* model_;
   TTextGridDelegate* delegate_;
