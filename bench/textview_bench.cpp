@@ -1,14 +1,19 @@
 // The text view on the largest table, 256 × 256 16-bit entries: a full refresh plus one paint
 // of the visible grid, against filling a QTableWidget with one item per cell; the path from
-// Enter in a cell to the repainted cell; and the same with the graph view open.
+// Enter in a cell to the repainted cell; and the same with the graph view open. Also the full
+// refresh and paint with every visible cell marked as changed, and a 256 × 256 paste and its
+// undo, each with the refresh that follows (graph view hidden).
 
 #include "app/application.h"
 #include "app/main_window.h"
 #include "app/shared_state.h"
 #include "app/startup.h"
 #include "app/windows.h"
+#include "image/image_document.h"
 #include "textview/text_edit.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +25,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace {
@@ -39,6 +45,26 @@ void OpenLargestTable() {
   Main->Columns->setText("256");
   Main->SixteenBitTable->setChecked(true);
   Main->TextModeButtonClick();
+  ImageDocument.Reset();
+}
+
+// A 256 × 256 block of tab-separated values, each `seed` more than the last.
+QString BlockText(int seed) {
+  std::string text;
+  for (int r = 0; r < kSide; ++r) {
+    for (int c = 0; c < kSide; ++c) {
+      if (c > 0) text += '\t';
+      text += std::to_string(((r * kSide + c) * seed) & 0xFFFF);
+    }
+    text += '\n';
+  }
+  return QString::fromStdString(text);
+}
+
+// Selects the top-left cell and puts a whole-table block on the clipboard.
+void PrepareWholeTablePaste() {
+  TextEdit->TextGrid->setCurrentIndex(TextEdit->TextGrid->model()->index(1, 1));
+  QGuiApplication::clipboard()->setText(BlockText(7));
 }
 
 void BM_FillGridAndPaint(benchmark::State& state) {
@@ -67,6 +93,55 @@ void BM_QTableWidgetBaseline(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_QTableWidgetBaseline)->Unit(benchmark::kMillisecond);
+
+// As BM_FillGridAndPaint, with the shades on and every cell of the table changed, so every
+// visible cell also draws its mark in bold.
+void BM_FillGridAndPaintAllMarked(benchmark::State& state) {
+  OpenLargestTable();
+  PrepareWholeTablePaste();
+  TextEdit->PasteBlock();
+  QImage canvas(TextEdit->TextGrid->size(), QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    TextEdit->FillGrid();
+    TextEdit->TextGrid->render(&canvas);
+  }
+  state.counters["changed_bytes"] = static_cast<double>(ImageDocument.BaselineSize());
+  DestroyWindows();
+}
+BENCHMARK(BM_FillGridAndPaintAllMarked)->Unit(benchmark::kMillisecond);
+
+// A 256 × 256 paste from the clipboard with its refresh and the grid painted once.
+void BM_PasteWholeTable(benchmark::State& state) {
+  OpenLargestTable();
+  PrepareWholeTablePaste();
+  QImage canvas(TextEdit->TextGrid->size(), QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    TextEdit->PasteBlock();
+    TextEdit->TextGrid->render(&canvas);
+    state.PauseTiming();
+    TextEdit->UndoEdit();
+    state.ResumeTiming();
+  }
+  DestroyWindows();
+}
+BENCHMARK(BM_PasteWholeTable)->Unit(benchmark::kMillisecond);
+
+// The undo of that paste, with its refresh and the grid painted once.
+void BM_UndoWholeTablePaste(benchmark::State& state) {
+  OpenLargestTable();
+  PrepareWholeTablePaste();
+  TextEdit->PasteBlock();
+  QImage canvas(TextEdit->TextGrid->size(), QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    TextEdit->UndoEdit();
+    TextEdit->TextGrid->render(&canvas);
+    state.PauseTiming();
+    TextEdit->RedoEdit();
+    state.ResumeTiming();
+  }
+  DestroyWindows();
+}
+BENCHMARK(BM_UndoWholeTablePaste)->Unit(benchmark::kMillisecond);
 
 void BM_EnterToRepaintedCell(benchmark::State& state) {
   OpenLargestTable();

@@ -6,6 +6,7 @@
 #include <array>
 #include <cmath>
 #include <cstddef>
+#include <limits>
 
 namespace {
 
@@ -98,24 +99,27 @@ std::optional<TValueRange> TableValueRange(const TRomImage& image, const TTableC
   const std::int64_t lastRow =
       std::min<std::int64_t>(cursor.Rows - 1, FloorDiv(size - width - start, stride));
 
-  std::optional<TValueRange> range;
+  // Read straight from the buffer: the bounds above keep every entry visited inside 0 … size.
+  const std::uint8_t* bytes = image.Bytes->data();
+  std::uint32_t low = std::numeric_limits<std::uint32_t>::max();
+  std::uint32_t high = 0;
+  bool any = false;
   for (std::int64_t r = firstRow; r <= lastRow; ++r) {
     const std::int64_t rowStart = start + r * stride;
     const std::int64_t firstColumn = std::max<std::int64_t>(0, CeilDiv(-rowStart, width));
     const std::int64_t lastColumn =
         std::min<std::int64_t>(cursor.Columns - 1, FloorDiv(size - width - rowStart, width));
     for (std::int64_t c = firstColumn; c <= lastColumn; ++c) {
-      const auto row = static_cast<std::int32_t>(r);
-      const auto column = static_cast<std::int32_t>(c);
-      if (!EntryInsideImage(image, cursor, row, column, width)) continue;
-      const std::uint32_t value = ReadEntry(image, cursor, row, column, width);
-      if (!range) {
-        range = TValueRange{value, value};
-      } else {
-        range->min = std::min(range->min, value);
-        range->max = std::max(range->max, value);
-      }
+      const std::int64_t position = rowStart + c * width;
+      if (position < 0 || position > size - width) continue;
+      std::uint32_t value = 0;
+      for (int i = 0; i < width; ++i) value = (value << 8) | bytes[position + i];
+      low = std::min(low, value);
+      high = std::max(high, value);
+      any = true;
     }
   }
+  std::optional<TValueRange> range;
+  if (any) range = TValueRange{low, high};
   return range;
 }

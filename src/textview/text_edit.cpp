@@ -271,6 +271,9 @@ void TTextEdit::EnterKey() {
                     this);
     box.exec();
   }
+  if (const auto* stored = std::get_if<EntryStored>(&edit)) {
+    model_->NoteEntryStored(stored->OldValue, stored->NewValue);
+  }
   GraphEdit->PlotTable();
   FillCell(row, column, width);
 }
@@ -282,8 +285,10 @@ void TTextEdit::StepSelectedEntry(std::int32_t step) {
   std::int32_t column = 0;
   if (!SelectedEntry(row, column)) return;
   const EntryWidth width = Main->GetEntryWidth();
-  [[maybe_unused]] const EntryEdit edit =
-      StepEntry(ImageDocument, TableCursor, row, column, width, step);
+  const EntryEdit edit = StepEntry(ImageDocument, TableCursor, row, column, width, step);
+  if (const auto* stored = std::get_if<EntryStored>(&edit)) {
+    model_->NoteEntryStored(stored->OldValue, stored->NewValue);
+  }
   GraphEdit->PlotTable();
   FillCell(row, column, width);
 }

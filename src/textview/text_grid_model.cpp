@@ -42,7 +42,6 @@ void TTextGridModel::RenderCell(std::int32_t row, std::int32_t column, EntryWidt
   const int gridColumn = column + 1;
   if (row < 0 || column < 0 || gridRow >= rowCount() || gridColumn >= columnCount()) return;
   keptTexts_[{gridRow, gridColumn}] = EntryCellText(row, column, width, TableCursor);
-  valueRange_.reset();  // the edit may have moved the table's smallest or largest value
   const QModelIndex cell = index(gridRow, gridColumn);
   emit dataChanged(cell, cell);
 }
@@ -87,6 +86,20 @@ std::optional<TValueRange> TTextGridModel::ValueRange() const {
     valueRange_ = TableValueRange(RomImage, table, layout_.width.Bytes());
   }
   return *valueRange_;
+}
+
+void TTextGridModel::NoteEntryStored(std::uint32_t oldValue, std::uint32_t newValue) {
+  if (!valueRange_ || !*valueRange_) {
+    valueRange_.reset();
+    return;
+  }
+  TValueRange& range = **valueRange_;
+  if (oldValue == range.min || oldValue == range.max) {
+    valueRange_.reset();
+    return;
+  }
+  range.min = std::min(range.min, newValue);
+  range.max = std::max(range.max, newValue);
 }
 
 void TTextGridModel::ChangedMarks(int gridRow, int firstGridColumn, std::span<bool> marks) const {

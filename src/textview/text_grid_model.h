@@ -52,6 +52,9 @@ class TTextGridModel : public QAbstractTableModel {
   // The smallest and largest raw value of the table's entries inside the image, worked out
   // once after each refresh or edit; nothing when no entry lies inside the image.
   [[nodiscard]] std::optional<TValueRange> ValueRange() const;
+  // One entry went from `oldValue` to `newValue`: the range is widened when it can be, and
+  // worked out again only when the old value was the smallest or largest.
+  void NoteEntryStored(std::uint32_t oldValue, std::uint32_t newValue);
   // Whether the entries of grid row `gridRow` from `firstGridColumn` on differ from the
   // image's baseline, one mark per entry.
   void ChangedMarks(int gridRow, int firstGridColumn, std::span<bool> marks) const;
