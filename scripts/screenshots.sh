@@ -79,6 +79,9 @@ click "$main" 284 "$buttons"  # hide the table editor
 click "$main" 60 "$buttons"   # show the text view
 text=$(window '^TextEdit$')
 click "$text" 130 16          # Raw (Hexadecimal)
+click "$text" 150 90          # a cell in the fourth row and column
+xdotool key plus plus Right   # change it, then move on so it shows as changed
+sleep 0.5
 shoot "$text" text-view.png
 click "$main" 174 "$buttons"  # show the graph view
 shoot "$(window '^GraphEdit$')" graph-view.png
