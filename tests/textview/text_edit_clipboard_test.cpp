@@ -2,6 +2,7 @@
 #include "image/image_document.h"
 #include "support/modal.h"
 #include "support/window_fixture.h"
+#include "textview/counting_table_test.h"
 #include "textview/text_edit.h"
 
 #include <QAction>
@@ -16,25 +17,8 @@
 
 namespace {
 
-class TextEditClipboardTest : public WindowTest {
+class TextEditClipboardTest : public CountingTableTest {
  protected:
-  // An image of 0x100 bytes counting up from 0, a 4 × 4 8-bit table at `address`, shown.
-  static void Open(const char* address) {
-    PretendImageLoaded(0x100);
-    for (int i = 0; i < 0x100; ++i) (*RomImage.Bytes)[i] = static_cast<std::uint8_t>(i);
-    ImageDocument.Reset();
-    Main->Rows->setText("4");
-    Main->Columns->setText("4");
-    QTest::mouseClick(Main->EightBitTable, Qt::LeftButton);
-    TypeAndEnter(Main->TableAddress, address);
-    if (!TextEdit->isVisible()) QTest::mouseClick(Main->TextModeButton, Qt::LeftButton);
-    ASSERT_TRUE(TextEdit->isVisible());
-  }
-
-  static void Select(int row, int column) {
-    TextEdit->TextGrid->setCurrentIndex(TextEdit->TextGrid->model()->index(row, column));
-  }
-
   static void Copy() { QTest::keyClick(TextEdit->TextGrid, Qt::Key_C, Qt::ControlModifier); }
   static std::vector<SeenBox> Paste() {
     return AnsweringBoxes(

@@ -3,6 +3,7 @@
 #include "support/modal.h"
 #include "support/temp_folder.h"
 #include "support/window_fixture.h"
+#include "textview/counting_table_test.h"
 #include "textview/text_edit.h"
 
 #include <QRadioButton>
@@ -13,27 +14,10 @@
 
 namespace {
 
-class TextEditHistoryTest : public WindowTest {
+class TextEditHistoryTest : public CountingTableTest {
  protected:
-  // An image of 0x100 bytes counting up from 0, a 4 × 4 8-bit table at `address`, shown.
-  static void Open(const char* address) {
-    PretendImageLoaded(0x100);
-    for (int i = 0; i < 0x100; ++i) (*RomImage.Bytes)[i] = static_cast<std::uint8_t>(i);
-    ImageDocument.Reset();  // as a load does
-    Main->Rows->setText("4");
-    Main->Columns->setText("4");
-    QTest::mouseClick(Main->EightBitTable, Qt::LeftButton);
-    TypeAndEnter(Main->TableAddress, address);
-    if (!TextEdit->isVisible()) QTest::mouseClick(Main->TextModeButton, Qt::LeftButton);
-    ASSERT_TRUE(TextEdit->isVisible());
-  }
-
   static QString Cell(int row, int column) {
     return TextEdit->TextGrid->model()->index(row, column).data().toString();
-  }
-
-  static void Select(int row, int column) {
-    TextEdit->TextGrid->setCurrentIndex(TextEdit->TextGrid->model()->index(row, column));
   }
 
   static void Enter(int row, int column, const QString& text) {

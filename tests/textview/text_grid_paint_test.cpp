@@ -1,6 +1,7 @@
 // The text grid's heat-map shades and changed-cell marks, checked on its painted pixels.
 #include "image/image_document.h"
 #include "support/window_fixture.h"
+#include "textview/counting_table_test.h"
 #include "textview/heat_shade.h"
 #include "textview/text_edit.h"
 
@@ -12,25 +13,8 @@ namespace {
 
 const QColor kMark(200, 0, 0);
 
-class TextGridPaintTest : public WindowTest {
+class TextGridPaintTest : public CountingTableTest {
  protected:
-  // An image of 0x100 bytes counting up from 0, a 4 × 4 8-bit table at `address`, shown.
-  static void Open(const char* address) {
-    PretendImageLoaded(0x100);
-    for (int i = 0; i < 0x100; ++i) (*RomImage.Bytes)[i] = static_cast<std::uint8_t>(i);
-    ImageDocument.Reset();
-    Main->Rows->setText("4");
-    Main->Columns->setText("4");
-    QTest::mouseClick(Main->EightBitTable, Qt::LeftButton);
-    TypeAndEnter(Main->TableAddress, address);
-    if (!TextEdit->isVisible()) QTest::mouseClick(Main->TextModeButton, Qt::LeftButton);
-    ASSERT_TRUE(TextEdit->isVisible());
-  }
-
-  static void Select(int row, int column) {
-    TextEdit->TextGrid->setCurrentIndex(TextEdit->TextGrid->model()->index(row, column));
-  }
-
   static QImage Grab() { return TextEdit->TextGrid->viewport()->grab().toImage(); }
 
   static QRect CellRect(int row, int column) {
