@@ -4,8 +4,20 @@
 #include <QGlyphRun>
 #include <QPainter>
 
-void TCellTextPainter::Draw(QPainter& painter, const QFont& font, int right, int baseline,
-                            const QString& text) {
+namespace {
+
+// The painter's own text drawing, for characters without a looked-up glyph.
+qreal DrawPlain(QPainter& painter, const QFont& font, int right, int baseline,
+                const QString& text) {
+  const int width = QFontMetrics(font).horizontalAdvance(text);
+  painter.drawText(right - width, baseline, text);
+  return width;
+}
+
+}  // namespace
+
+qreal TCellTextPainter::Draw(QPainter& painter, const QFont& font, int right, int baseline,
+                             const QString& text) {
   if (font_ != font) {
     font_ = font;
     rawFont_ = QRawFont::fromFont(font);
@@ -18,14 +30,12 @@ void TCellTextPainter::Draw(QPainter& painter, const QFont& font, int right, int
   for (const QChar c : text) {
     const ushort code = c.unicode();
     if (code >= glyphs_.size() || !rawFont_.isValid()) {
-      painter.drawText(right - QFontMetrics(font).horizontalAdvance(text), baseline, text);
-      return;
+      return DrawPlain(painter, font, right, baseline, text);
     }
     if (glyphs_[code] == 0) {
       const QList<quint32> found = rawFont_.glyphIndexesForString(QString(c));
       if (found.isEmpty() || found[0] == 0) {
-        painter.drawText(right - QFontMetrics(font).horizontalAdvance(text), baseline, text);
-        return;
+        return DrawPlain(painter, font, right, baseline, text);
       }
       glyphs_[code] = found[0];
       advances_[code] = rawFont_.advancesForGlyphIndexes(found).value(0).x();
@@ -39,4 +49,5 @@ void TCellTextPainter::Draw(QPainter& painter, const QFont& font, int right, int
   run.setGlyphIndexes(indexes_);
   run.setPositions(positions_);
   painter.drawGlyphRun(QPointF(right - x, baseline), run);
+  return x;
 }

@@ -15,7 +15,8 @@ class QPainter;
 // costs no text shaping; any other character falls back to the painter's own text drawing.
 class TCellTextPainter {
  public:
-  void Draw(QPainter& painter, const QFont& font, int right, int baseline, const QString& text);
+  // Returns the drawn text's width.
+  qreal Draw(QPainter& painter, const QFont& font, int right, int baseline, const QString& text);
 
  private:
   std::optional<QFont> font_;

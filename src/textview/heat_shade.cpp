@@ -62,6 +62,50 @@ std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
 
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
+// One big-endian entry of sizeof(Value) bytes.
+template <typename Value>
+Value ReadBigEndian(const std::uint8_t* bytes) {
+  Value value = 0;
+  for (std::size_t i = 0; i < sizeof(Value); ++i) {
+    value = static_cast<Value>((std::uint32_t{value} << 8) | bytes[i]);
+  }
+  return value;
+}
+
+// Smallest and largest of runs of big-endian entries.
+struct TRangeScan {
+  std::uint32_t low = std::numeric_limits<std::uint32_t>::max();
+  std::uint32_t high = 0;
+  bool any = false;
+
+  template <typename Value>
+  void Add(const std::uint8_t* first, std::size_t count) {
+    constexpr std::size_t kWidth = sizeof(Value);
+    constexpr std::size_t kBlock = 32;
+    Value runLow = std::numeric_limits<Value>::max();
+    Value runHigh = 0;
+    std::size_t i = 0;
+    // Whole blocks in a loop of fixed length, which the compiler turns into vector code.
+    for (; i + kBlock <= count; i += kBlock) {
+      const std::uint8_t* block = first + i * kWidth;
+      for (std::size_t j = 0; j < kBlock; ++j) {
+        const Value value = ReadBigEndian<Value>(block + j * kWidth);
+        runLow = std::min(runLow, value);
+        runHigh = std::max(runHigh, value);
+      }
+    }
+    for (; i < count; ++i) {
+      const Value value = ReadBigEndian<Value>(first + i * kWidth);
+      runLow = std::min(runLow, value);
+      runHigh = std::max(runHigh, value);
+    }
+    if (count == 0) return;
+    low = std::min<std::uint32_t>(low, runLow);
+    high = std::max<std::uint32_t>(high, runHigh);
+    any = true;
+  }
+};
+
 }  // namespace
 
 double RelativeLuminance(TRgb colour) {
@@ -101,25 +145,28 @@ std::optional<TValueRange> TableValueRange(const TRomImage& image, const TTableC
 
   // Read straight from the buffer: the bounds above keep every entry visited inside 0 … size.
   const std::uint8_t* bytes = image.Bytes->data();
-  std::uint32_t low = std::numeric_limits<std::uint32_t>::max();
-  std::uint32_t high = 0;
-  bool any = false;
+  TRangeScan scan;
   for (std::int64_t r = firstRow; r <= lastRow; ++r) {
     const std::int64_t rowStart = start + r * stride;
     const std::int64_t firstColumn = std::max<std::int64_t>(0, CeilDiv(-rowStart, width));
     const std::int64_t lastColumn =
         std::min<std::int64_t>(cursor.Columns - 1, FloorDiv(size - width - rowStart, width));
-    for (std::int64_t c = firstColumn; c <= lastColumn; ++c) {
-      const std::int64_t position = rowStart + c * width;
-      if (position < 0 || position > size - width) continue;
-      std::uint32_t value = 0;
-      for (int i = 0; i < width; ++i) value = (value << 8) | bytes[position + i];
-      low = std::min(low, value);
-      high = std::max(high, value);
-      any = true;
+    if (firstColumn > lastColumn) continue;
+    const std::uint8_t* first = bytes + rowStart + firstColumn * width;
+    const auto count = static_cast<std::size_t>(lastColumn - firstColumn + 1);
+    switch (width) {
+      case 1:
+        scan.Add<std::uint8_t>(first, count);
+        break;
+      case 2:
+        scan.Add<std::uint16_t>(first, count);
+        break;
+      default:
+        scan.Add<std::uint32_t>(first, count);
+        break;
     }
   }
   std::optional<TValueRange> range;
-  if (any) range = TValueRange{low, high};
+  if (scan.any) range = TValueRange{scan.low, scan.high};
   return range;
 }

@@ -10,11 +10,17 @@
 
 namespace {
 
-QColor Colour(TRgb rgb) { return QColor(rgb.red, rgb.green, rgb.blue); }
-
 // The corner mark of a changed cell: a small triangle in its top-left corner.
 constexpr int kMarkSize = 5;
 const QColor kMarkColour(200, 0, 0);
+
+void DrawMark(QPainter& painter, QPoint corner) {
+  const QPoint mark[] = {corner, corner + QPoint(kMarkSize, 0), corner + QPoint(0, kMarkSize)};
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(kMarkColour);
+  painter.drawPolygon(mark, 3);
+  painter.setBrush(Qt::NoBrush);
+}
 
 }  // namespace
 
@@ -42,6 +48,7 @@ void TTextGrid::DrawCell(PaintContext& context, int row, int column, int top, in
   const bool selected = context.current.row() == row && context.current.column() == column;
   const bool changed =
       context.changed[static_cast<std::size_t>(column - context.cells.firstColumn)];
+  const int right = cell.right() - 3;
   QColor text = context.text;
   if (selected) {
     context.painter.fillRect(inside, palette().highlight());
@@ -50,27 +57,52 @@ void TTextGrid::DrawCell(PaintContext& context, int row, int column, int top, in
     // Cells outside the image have no value and stay plain.
     if (const std::optional<std::uint32_t> value = model_->RawValue(row, column)) {
       const TCellShade shade = HeatShade(*value, *context.values);
-      context.painter.fillRect(inside, Colour(shade.background));
-      text = Colour(shade.text);
+      const TCellLook look{
+          model_->CellText(row, column),
+          qRgb(shade.background.red, shade.background.green, shade.background.blue),
+          qRgb(shade.text.red, shade.text.green, shade.text.blue),
+          changed,
+          inside.size(),
+          context.painter.device()->devicePixelRatio()};
+      if (DrawPicturedCell(context, inside, look, right, baseline)) return;
+      context.painter.fillRect(inside, QColor(look.background));
+      text = QColor(look.foreground);
     }
   }
-  if (changed) {
-    const QPoint corner = inside.topLeft();
-    const QPoint mark[] = {corner, corner + QPoint(kMarkSize, 0), corner + QPoint(0, kMarkSize)};
-    context.painter.setPen(Qt::NoPen);
-    context.painter.setBrush(kMarkColour);
-    context.painter.drawPolygon(mark, 3);
-    context.painter.setBrush(Qt::NoBrush);
-  }
+  if (changed) DrawMark(context.painter, inside.topLeft());
   context.painter.setPen(text);
-  QFont bold;
-  if (changed) {
-    bold = font();
-    bold.setBold(true);
-  }
   (changed ? changedText_ : cellText_)
-      .Draw(context.painter, changed ? bold : font(), cell.right() - 3, baseline,
+      .Draw(context.painter, changed ? context.bold : context.plain, right, baseline,
             model_->CellText(row, column));
+}
+
+bool TTextGrid::DrawPicturedCell(PaintContext& context, const QRect& inside, const TCellLook& look,
+                                 int right, int baseline) {
+  if (const QImage* picture = pictures_.Find(look)) {
+    context.painter.drawImage(inside.topLeft(), *picture);
+    return true;
+  }
+  const QFontMetrics& metrics = context.metrics;
+  if (inside.isEmpty() || baseline - metrics.ascent() < inside.top() ||
+      baseline + metrics.descent() > inside.bottom() + 1) {
+    return false;
+  }
+  // Drawn as it would be in place, moved by whole pixels, so the picture matches exactly.
+  QImage picture(inside.size() * look.ratio, QImage::Format_RGB32);
+  picture.setDevicePixelRatio(look.ratio);
+  picture.fill(look.background);
+  QPainter painter(&picture);
+  painter.setFont(context.painter.font());
+  if (look.changed) DrawMark(painter, QPoint(0, 0));
+  painter.setPen(QColor(look.foreground));
+  const qreal width = (look.changed ? changedText_ : cellText_)
+                          .Draw(painter, look.changed ? context.bold : context.plain,
+                                right - inside.left(), baseline - inside.top(), look.text);
+  painter.end();
+  if (width > right - inside.left()) return false;
+  context.painter.drawImage(inside.topLeft(), picture);
+  pictures_.Insert(look, std::move(picture));
+  return true;
 }
 
 void TTextGrid::DrawGridLines(PaintContext& context) const {
@@ -93,9 +125,14 @@ void TTextGrid::paintEvent(QPaintEvent* event) {
   const std::optional<CellRange> cells = VisibleCells(event->rect());
   if (!cells) return;
   QPainter painter(viewport());
+  QFont bold = font();
+  bold.setBold(true);
+  pictures_.UseFont(font());
   PaintContext context{painter,
                        *cells,
                        fontMetrics(),
+                       font(),
+                       bold,
                        palette().color(QPalette::Text),
                        currentIndex(),
                        model_->ValueRange(),

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "textview/cell_pictures.h"
 #include "textview/cell_text_painter.h"
 #include "textview/heat_shade.h"
 
 #include <QColor>
+#include <QFont>
 #include <QFontMetrics>
 #include <QModelIndex>
 #include <QTableView>
@@ -38,6 +40,8 @@ class TTextGrid : public QTableView {
     QPainter& painter;
     CellRange cells;
     QFontMetrics metrics;
+    QFont plain;
+    QFont bold;  // for cells that differ from the saved bytes
     QColor text;
     QModelIndex current;
     std::optional<TValueRange> values;  // the table's value range, for the shades
@@ -48,10 +52,15 @@ class TTextGrid : public QTableView {
   [[nodiscard]] std::optional<CellRange> VisibleCells(const QRect& area) const;
   // One cell's background and text: the one place that decides how a cell looks.
   void DrawCell(PaintContext& context, int row, int column, int top, int height, int baseline);
+  // A shaded cell from its finished picture, drawn on first use. False, with nothing drawn,
+  // when its text does not fit inside it: such a cell is drawn directly.
+  bool DrawPicturedCell(PaintContext& context, const QRect& inside, const TCellLook& look,
+                        int right, int baseline);
   // The lines along each visible cell's right and bottom edge.
   void DrawGridLines(PaintContext& context) const;
 
   TTextGridModel* model_;
   TCellTextPainter cellText_;
   TCellTextPainter changedText_;  // bold, for cells that differ from the saved bytes
+  TCellPictures pictures_;
 };

@@ -142,8 +142,7 @@ TEST(PlanTextEditTest, PlansWithoutWritingAndAppliesOnlyWhatFits) {
   Bytes shorter{0x01, 0x02, 0x03};
   // Position 2 holds no 16-bit entry here.
   ThroughDocument(shorter, [&](TImageDocument& document) {
-    EXPECT_EQ(ApplyEntryEdit(document, plan, EntryWidth::k16Bit).result,
-              TEditResult::OutsideImage);
+    EXPECT_EQ(ApplyEntryEdit(document, plan, EntryWidth::k16Bit).result, TEditResult::OutsideImage);
     return plan;
   });
   EXPECT_EQ(shorter, (Bytes{0x01, 0x02, 0x03}));

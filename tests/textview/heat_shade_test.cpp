@@ -122,4 +122,41 @@ TEST(TableValueRangeTest, AHugeTableCostsNoMoreThanTheImage) {
   EXPECT_EQ(TableValueRange(image, Table(kMax, -kMax, kMax, 1), 4), std::nullopt);
 }
 
+// Long rows are read in blocks; the smallest or largest value may sit in any block or in the
+// tail after the last whole block, and the image may end inside a row.
+TEST(TableValueRangeTest, LongRowsGiveTheSameRangeAsEntryByEntry) {
+  std::vector<std::uint8_t> bytes(5000);
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = static_cast<std::uint8_t>(0x40 + i * 37 % 0x40);
+  for (const int width : {1, 2, 4}) {
+    for (const std::int32_t columns : {31, 32, 33, 64, 100, 601}) {
+      for (const std::int32_t table : {0, 3, 4000}) {
+        for (const std::size_t extreme : {std::size_t{0}, std::size_t{40}, std::size_t{4992}}) {
+          std::vector<std::uint8_t> changed = bytes;
+          changed[extreme] = 0xFF;  // a large value in a first block, a middle one or a tail
+          changed[extreme + 1] = 0xFF;
+          changed[extreme + 4] = 0;
+          const TRomImage image = ImageOf(changed);
+          const TTableCursor cursor = Table(0, table, 7, columns);
+          std::optional<TValueRange> expected;
+          for (std::int32_t r = 0; r < cursor.Rows; ++r) {
+            for (std::int32_t c = 0; c < columns; ++c) {
+              const std::int64_t position = table + (std::int64_t{r} * columns + c) * width;
+              if (position + width > static_cast<std::int64_t>(changed.size())) continue;
+              std::uint32_t value = 0;
+              for (int i = 0; i < width; ++i) value = (value << 8) | changed[position + i];
+              if (!expected) expected = TValueRange{value, value};
+              expected->min = std::min(expected->min, value);
+              expected->max = std::max(expected->max, value);
+            }
+          }
+          EXPECT_EQ(TableValueRange(image, cursor, width), expected)
+              << "width " << width << ", columns " << columns << ", table " << table
+              << ", extreme at " << extreme;
+        }
+      }
+    }
+  }
+}
+
 }  // namespace

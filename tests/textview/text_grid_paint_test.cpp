@@ -87,4 +87,37 @@ TEST_F(TextGridPaintTest, ShadesFollowAnEdit) {
   EXPECT_NE(Background(grid, 1, 1), Background(grid, 4, 4));  // 31 is no longer the top
 }
 
+// Shaded cells are kept as finished pictures; a new font must not show the old ones.
+TEST_F(TextGridPaintTest, AFontChangeRedrawsTheCells) {
+  Open("0x10");
+  Select(4, 4);
+  const QFont original = TextEdit->TextGrid->font();
+  const QImage before = Grab();
+  QFont large = original;
+  large.setPointSize(original.pointSize() + 3);
+  TextEdit->TextGrid->setFont(large);
+  const QRect cell = CellRect(1, 1);
+  const QImage after = Grab();
+  EXPECT_NE(after.copy(cell), before.copy(cell));
+  TextEdit->TextGrid->setFont(original);
+  EXPECT_EQ(Grab().copy(CellRect(1, 1)), before.copy(CellRect(1, 1)));
+}
+
+// A text too wide for its cell is drawn in place, spilling to the left as before, not cut.
+TEST_F(TextGridPaintTest, ATextWiderThanItsCellIsNotCut) {
+  Open("0x10");
+  Select(4, 4);
+  TextEdit->TextGrid->setColumnWidth(1, 60);
+  TextEdit->TextGrid->setColumnWidth(2, 6);
+  const QImage grid = Grab();
+  const QRect narrow = CellRect(1, 2);
+  const QColor shade = Background(grid, 1, 1);
+  // Some pixel of the cell to the left, next to the narrow one, carries the spilled text.
+  bool spilled = false;
+  for (int y = narrow.top(); y < narrow.bottom(); ++y) {
+    spilled = spilled || grid.pixelColor(narrow.left() - 2, y) != shade;
+  }
+  EXPECT_TRUE(spilled);
+}
+
 }  // namespace
