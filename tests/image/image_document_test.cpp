@@ -3,6 +3,8 @@
 #include "image/table_entry.h"
 #include "textview/entry_edit.h"
 
+#include "support/image_of.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,14 +18,6 @@
 #include <vector>
 
 namespace {
-
-// Buffers hold exactly Size bytes, so the sanitizer build catches any access outside them.
-TRomImage ImageOf(std::vector<std::uint8_t> bytes) {
-  TRomImage image;
-  image.Size = static_cast<std::int32_t>(bytes.size());
-  image.Bytes = std::move(bytes);
-  return image;
-}
 
 // Entries written and stepped as Enter and plus and minus do, as one step each; a width that
 // is none of 1, 2 and 4 writes nothing.

@@ -1,5 +1,7 @@
 #include "textview/heat_shade.h"
 
+#include "support/image_of.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,13 +12,6 @@
 #include <vector>
 
 namespace {
-
-TRomImage ImageOf(std::vector<std::uint8_t> bytes) {
-  TRomImage image;
-  image.Size = static_cast<std::int32_t>(bytes.size());
-  image.Bytes = std::move(bytes);
-  return image;
-}
 
 TTableCursor Table(std::int32_t base, std::int32_t table, std::int32_t rows, std::int32_t columns) {
   TTableCursor cursor;

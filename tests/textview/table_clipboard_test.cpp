@@ -1,5 +1,7 @@
 #include "textview/table_clipboard.h"
 
+#include "support/image_of.h"
+
 #include "image/image_document.h"
 #include "image/table_entry.h"
 
@@ -10,13 +12,6 @@
 #include <vector>
 
 namespace {
-
-TRomImage ImageOf(std::vector<std::uint8_t> bytes) {
-  TRomImage image;
-  image.Size = static_cast<std::int32_t>(bytes.size());
-  image.Bytes = std::move(bytes);
-  return image;
-}
 
 TRomImage Counting(std::size_t size) {
   std::vector<std::uint8_t> bytes(size);
