@@ -2,12 +2,12 @@
 // one paint of TableList1, and exporting the same lists to a file.
 
 #include "app/application.h"
-#include "app/main_window.h"
+#include "app/ui/main_window.h"
 #include "app/shared_state.h"
 #include "app/startup.h"
-#include "app/windows.h"
+#include "app/ui/windows.h"
 #include "tables/ecu_file.h"
-#include "tables/table_ed.h"
+#include "tables/ui/table_ed.h"
 #include "ten_thousand_tables.h"
 
 #include <QImage>

@@ -6,12 +6,12 @@
 // hidden).
 
 #include "app/application.h"
-#include "app/main_window.h"
+#include "app/ui/main_window.h"
 #include "app/shared_state.h"
 #include "app/startup.h"
-#include "app/windows.h"
+#include "app/ui/windows.h"
 #include "image/image_document.h"
-#include "textview/text_edit.h"
+#include "textview/ui/text_edit.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

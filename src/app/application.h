@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/handlers.h"
+#include "app/ui/handlers.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

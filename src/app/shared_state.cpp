@@ -1,14 +1,17 @@
 #include "app/shared_state.h"
 
-#include "image/image_document.h"
+#include "app/session.h"
 
-TRomImage RomImage;
-TTableCursor TableCursor;
-// After RomImage in this file, so the image exists before the document over it.
-TImageDocument ImageDocument{RomImage};
+namespace {
 
-void ResetSharedState() {
-  RomImage = TRomImage{};
-  TableCursor = TTableCursor{};
-  ImageDocument.Reset();
-}
+TSession theSession;
+
+}  // namespace
+
+TSession& CurrentSession() { return theSession; }
+
+TRomImage& RomImage = theSession.Image();
+TTableCursor& TableCursor = theSession.Cursor();
+TImageDocument& ImageDocument = theSession.Document();
+
+void ResetSharedState() { theSession.Reset(); }

@@ -36,8 +36,8 @@ struct TTableCursor {
   float ZOffset = 0.0f;
 };
 
-extern TRomImage RomImage;
-extern TTableCursor TableCursor;
+extern TRomImage& RomImage;
+extern TTableCursor& TableCursor;
 
-// Puts RomImage and TableCursor back to their start-up values.
+// Puts the session (RomImage, TableCursor, ImageDocument) back to its start-up values.
 void ResetSharedState();

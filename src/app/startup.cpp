@@ -1,13 +1,13 @@
 #include "app/startup.h"
 
-#include "app/about.h"
-#include "app/main_window.h"
-#include "app/screen_placement.h"
+#include "app/ui/about.h"
+#include "app/ui/main_window.h"
+#include "app/ui/screen_placement.h"
 #include "app/shared_state.h"
-#include "app/windows.h"
-#include "graphview/graph_edit.h"
-#include "tables/table_ed.h"
-#include "textview/text_edit.h"
+#include "app/ui/windows.h"
+#include "graphview/ui/graph_edit.h"
+#include "tables/ui/table_ed.h"
+#include "textview/ui/text_edit.h"
 
 #include <memory>
 

@@ -103,6 +103,12 @@ TEditOutcome TImageDocument::Apply(const TImageEdit& edit) {
   historyBytes_ += StepBytes(step);
   undo_.push_back(std::move(step));
   Trim();
+  Tell([&](TDocumentListener& listener) {
+    const Step& applied = undo_.back();
+    listener.DocumentChanged(
+        {changed, applied.runs.size() == 1 ? std::span(applied.oldBytes)
+                                           : std::span<const std::uint8_t>()});
+  });
   return {TEditResult::Applied, changed};
 }
 
@@ -136,6 +142,12 @@ TEditOutcome TImageDocument::Undo() {
   const TByteRange changed = Put(undo_.back(), true);
   redo_.push_back(std::move(undo_.back()));
   undo_.pop_back();
+  const Step& taken = redo_.back();
+  Tell([&](TDocumentListener& listener) {
+    listener.DocumentChanged(
+        {changed, taken.runs.size() == 1 ? std::span(taken.newBytes)
+                                         : std::span<const std::uint8_t>()});
+  });
   return {TEditResult::Applied, changed};
 }
 
@@ -145,6 +157,12 @@ TEditOutcome TImageDocument::Redo() {
   const TByteRange changed = Put(redo_.back(), false);
   undo_.push_back(std::move(redo_.back()));
   redo_.pop_back();
+  const Step& taken = undo_.back();
+  Tell([&](TDocumentListener& listener) {
+    listener.DocumentChanged(
+        {changed, taken.runs.size() == 1 ? std::span(taken.oldBytes)
+                                         : std::span<const std::uint8_t>()});
+  });
   return {TEditResult::Applied, changed};
 }
 
@@ -247,13 +265,37 @@ bool TImageDocument::Modified() const {
 void TImageDocument::MarkSaved() {
   baselinePositions_.clear();
   baselineBytes_.clear();
+  Tell([](TDocumentListener& listener) { listener.DocumentSaved(); });
 }
 
 void TImageDocument::Reset() {
   undo_.clear();
   redo_.clear();
   historyBytes_ = 0;
-  MarkSaved();
+  baselinePositions_.clear();
+  baselineBytes_.clear();
+  Tell([](TDocumentListener& listener) { listener.DocumentReset(); });
+}
+
+void TImageDocument::AddListener(TDocumentListener& listener) {
+  if (std::find(listeners_.begin(), listeners_.end(), &listener) == listeners_.end()) {
+    listeners_.push_back(&listener);
+  }
+}
+
+void TImageDocument::RemoveListener(TDocumentListener& listener) {
+  std::erase(listeners_, &listener);
+}
+
+template <typename Notice>
+void TImageDocument::Tell(Notice notice) {
+  // A copy, so a listener may add or remove listeners while it is told.
+  const std::vector<TDocumentListener*> listeners = listeners_;
+  for (TDocumentListener* listener : listeners) {
+    if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end()) {
+      notice(*listener);
+    }
+  }
 }
 
 std::size_t TImageDocument::StepBytes(const Step& step) {

@@ -69,6 +69,27 @@ struct TEditOutcome {
   [[nodiscard]] bool Applied() const { return result == TEditResult::Applied; }
 };
 
+// What a view is told of a change of the image's bytes.
+struct TDocumentChange {
+  // The smallest range holding every byte written.
+  TByteRange range;
+  // The bytes `range` held before, when the change was one run of bytes; empty otherwise.
+  // Valid only during the notice.
+  std::span<const std::uint8_t> before;
+};
+
+// A view of the document: told of every change of the image's bytes, of every reset (a new
+// image, Close) and of every save (the baseline moved, so marks of changed bytes may go).
+class TDocumentListener {
+ public:
+  virtual void DocumentChanged(const TDocumentChange& change) = 0;
+  virtual void DocumentReset() = 0;
+  virtual void DocumentSaved() {}
+
+ protected:
+  ~TDocumentListener() = default;
+};
+
 // How much history is kept. When a new step goes past either bound, the oldest steps are
 // dropped until the history fits again; the newest step is always kept, however large. The
 // baseline does not depend on the history, so marks of changed bytes stay right when old
@@ -117,6 +138,11 @@ class TImageDocument {
   // Forgets history and baseline (after Load and Close): nothing to undo or redo.
   void Reset();
 
+  // Listeners are told in the order they were added; one added twice is told once. A listener
+  // must be removed before it goes.
+  void AddListener(TDocumentListener& listener);
+  void RemoveListener(TDocumentListener& listener);
+
   // Bytes held by the history, as counted against THistoryLimits::maxBytes.
   [[nodiscard]] std::size_t HistoryBytes() const { return historyBytes_; }
   // Positions whose baseline byte is kept.
@@ -144,6 +170,8 @@ class TImageDocument {
   [[nodiscard]] static std::size_t StepBytes(const Step& step);
   // Drops the oldest steps until the history fits its limits again.
   void Trim();
+  template <typename Notice>
+  void Tell(Notice notice);
 
   TRomImage& image_;
   THistoryLimits limits_;
@@ -154,8 +182,9 @@ class TImageDocument {
   // position. A position whose byte was changed back keeps its entry; it simply compares equal.
   std::vector<std::int64_t> baselinePositions_;
   std::vector<std::uint8_t> baselineBytes_;
+  std::vector<TDocumentListener*> listeners_;
 };
 
-// The document over RomImage for the whole run: every edit of the text view goes through it.
-// Load and Close reset it, Save and Save As mark the bytes saved (ResetSharedState resets it).
-extern TImageDocument ImageDocument;
+// The session's document over RomImage for the whole run: every edit of the text view goes
+// through it. Load and Close reset it, Save and Save As mark the bytes saved.
+extern TImageDocument& ImageDocument;

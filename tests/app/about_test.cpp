@@ -1,4 +1,4 @@
-#include "app/about.h"
+#include "app/ui/about.h"
 #include "support/window_fixture.h"
 
 #include <QAction>

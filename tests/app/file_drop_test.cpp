@@ -2,7 +2,7 @@
 #include "support/modal.h"
 #include "support/temp_folder.h"
 #include "support/window_fixture.h"
-#include "tables/table_ed.h"
+#include "tables/ui/table_ed.h"
 
 #include <QDropEvent>
 #include <QLabel>

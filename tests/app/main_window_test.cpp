@@ -1,12 +1,12 @@
-#include "graphview/graph_edit.h"
+#include "graphview/ui/graph_edit.h"
 #include "support/modal.h"
 #include "support/window_fixture.h"
-#include "tables/table_ed.h"
-#include "textview/text_edit.h"
+#include "tables/ui/table_ed.h"
+#include "textview/ui/text_edit.h"
 
 #include "app/number_text.h"
 #include "app/shared_state.h"
-#include "app/spin_controls.h"
+#include "app/ui/spin_controls.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -1,8 +1,8 @@
-#include "app/screen_placement.h"
-#include "graphview/graph_edit.h"
+#include "app/ui/screen_placement.h"
+#include "graphview/ui/graph_edit.h"
 #include "support/window_fixture.h"
-#include "tables/table_ed.h"
-#include "textview/text_edit.h"
+#include "tables/ui/table_ed.h"
+#include "textview/ui/text_edit.h"
 
 #include <QGuiApplication>
 #include <QRect>

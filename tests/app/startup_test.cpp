@@ -1,9 +1,9 @@
-#include "app/about.h"
+#include "app/ui/about.h"
 #include "app/application.h"
-#include "graphview/graph_edit.h"
+#include "graphview/ui/graph_edit.h"
 #include "support/window_fixture.h"
-#include "tables/table_ed.h"
-#include "textview/text_edit.h"
+#include "tables/ui/table_ed.h"
+#include "textview/ui/text_edit.h"
 
 #include <QAction>
 #include <QApplication>

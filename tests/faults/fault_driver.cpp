@@ -24,13 +24,13 @@
 //   calls, hit, trace   what the library counted (calls=0 hit=- without it)
 
 #include "app/application.h"
-#include "app/main_window.h"
+#include "app/ui/main_window.h"
 #include "app/shared_state.h"
 #include "app/startup.h"
-#include "app/windows.h"
+#include "app/ui/windows.h"
 #include "support/modal.h"
 #include "tables/ecu_file.h"
-#include "tables/table_ed.h"
+#include "tables/ui/table_ed.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -1,8 +1,8 @@
-#include "graphview/graph_edit.h"
+#include "graphview/ui/graph_edit.h"
 #include "plot/xyz_plot.h"
 #include "support/modal.h"
 #include "support/window_fixture.h"
-#include "textview/text_edit.h"
+#include "textview/ui/text_edit.h"
 
 #include <QLabel>
 #include <QRadioButton>

@@ -4,7 +4,7 @@
 #include "support/modal.h"
 #include "support/temp_folder.h"
 #include "support/window_fixture.h"
-#include "textview/text_edit.h"
+#include "textview/ui/text_edit.h"
 
 #include <QRadioButton>
 #include <QTableView>

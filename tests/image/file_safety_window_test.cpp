@@ -1,13 +1,13 @@
 // What the user sees when files are odd or writes fail: FIFOs, devices and links, a folder
 // where nothing can be made, a failing export, and the progress of long work.
 
-#include "app/file_progress.h"
+#include "app/ui/file_progress.h"
 #include "support/file_size_limit.h"
 #include "support/modal.h"
 #include "support/read_only_folder.h"
 #include "support/temp_folder.h"
 #include "support/window_fixture.h"
-#include "tables/table_ed.h"
+#include "tables/ui/table_ed.h"
 
 #include <QLabel>
 #include <QProgressDialog>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/main_window.h"
+#include "app/ui/main_window.h"
 #include "app/shared_state.h"
 #include "app/startup.h"
-#include "app/windows.h"
+#include "app/ui/windows.h"
 
 #include <QAction>
 #include <QApplication>

@@ -1,11 +1,11 @@
-#include "tables/table_ed.h"
+#include "tables/ui/table_ed.h"
 
 #include "app/number_text.h"
 #include "support/modal.h"
 #include "support/model_check.h"
 #include "support/temp_folder.h"
 #include "support/window_fixture.h"
-#include "textview/text_edit.h"
+#include "textview/ui/text_edit.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,5 +1,5 @@
 // The store of finished cell pictures: found by look, bounded by bytes, emptied on a new font.
-#include "textview/cell_pictures.h"
+#include "textview/ui/cell_pictures.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 
 // The text view over a small image whose bytes count up from 0, for the editing tests.
 
-#include "app/main_window.h"
+#include "app/ui/main_window.h"
 #include "image/image_document.h"
 #include "support/window_fixture.h"
-#include "textview/text_edit.h"
+#include "textview/ui/text_edit.h"
 
 #include <QRadioButton>
 #include <QTableView>

@@ -1,5 +1,5 @@
-#include "textview/text_edit.h"
-#include "graphview/graph_edit.h"
+#include "textview/ui/text_edit.h"
+#include "graphview/ui/graph_edit.h"
 #include "support/modal.h"
 #include "support/model_check.h"
 #include "support/window_fixture.h"

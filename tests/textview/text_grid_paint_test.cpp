@@ -3,7 +3,7 @@
 #include "support/window_fixture.h"
 #include "textview/counting_table_test.h"
 #include "textview/heat_shade.h"
-#include "textview/text_edit.h"
+#include "textview/ui/text_edit.h"
 
 #include <QImage>
 #include <QRadioButton>

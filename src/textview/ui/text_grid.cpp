@@ -1,6 +1,6 @@
-#include "textview/text_grid.h"
+#include "textview/ui/text_grid.h"
 
-#include "textview/text_grid_model.h"
+#include "textview/ui/text_grid_model.h"
 
 #include <QPaintEvent>
 #include <QPainter>

@@ -1,6 +1,6 @@
-#include "tables/definition_list_model.h"
+#include "tables/ui/definition_list_model.h"
 
-#include "app/controls.h"
+#include "app/ui/controls.h"
 
 TDefinitionListModel::TDefinitionListModel(DefinitionList& list, QObject* parent)
     : QAbstractTableModel(parent), list_(list) {}

@@ -1,4 +1,4 @@
-#include "app/spin_controls.h"
+#include "app/ui/spin_controls.h"
 
 #include "app/number_text.h"
 

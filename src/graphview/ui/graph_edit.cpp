@@ -1,15 +1,15 @@
-#include "graphview/graph_edit.h"
+#include "graphview/ui/graph_edit.h"
 
-#include "app/controls.h"
+#include "app/ui/controls.h"
 
-#include "app/handlers.h"
-#include "app/main_window.h"
+#include "app/ui/handlers.h"
+#include "app/ui/main_window.h"
 #include "app/number_text.h"
 #include "app/shared_state.h"
-#include "app/windows.h"
+#include "app/ui/windows.h"
 #include "graphview/table_heights.h"
 #include "plot/xyz_plot.h"
-#include "tables/table_ed.h"
+#include "tables/ui/table_ed.h"
 
 #include <QCloseEvent>
 #include <QLabel>

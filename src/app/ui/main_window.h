@@ -64,7 +64,7 @@ class TMain : public QMainWindow {
   void CreateTableEntryClick();
   void About1Click();
   void Exit1Click();
-  // Image file handling (image_commands.cpp).
+  // Image file handling (main_file_commands.cpp).
   void LoadClick();
   // Load's steps from the open on, for a path chosen in the open dialog or dropped.
   void LoadFile(const QString& chosen);

@@ -1,4 +1,4 @@
-#include "app/screen_placement.h"
+#include "app/ui/screen_placement.h"
 
 #include "app/screen_fit.h"
 

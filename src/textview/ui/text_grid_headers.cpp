@@ -1,4 +1,4 @@
-#include "textview/text_grid_headers.h"
+#include "textview/ui/text_grid_headers.h"
 
 #include <QPainter>
 #include <QStyleOptionHeader>

@@ -1,6 +1,6 @@
-#include "app/file_progress.h"
+#include "app/ui/file_progress.h"
 
-#include "app/controls.h"
+#include "app/ui/controls.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,18 +1,18 @@
-#include "app/main_window.h"
+#include "app/ui/main_window.h"
 
-#include "app/about.h"
+#include "app/ui/about.h"
 #include "app/application.h"
-#include "app/controls.h"
-#include "app/handlers.h"
+#include "app/ui/controls.h"
+#include "app/ui/handlers.h"
 #include "app/number_text.h"
-#include "app/screen_placement.h"
+#include "app/ui/screen_placement.h"
 #include "app/shared_state.h"
-#include "app/spin_controls.h"
+#include "app/ui/spin_controls.h"
 #include "app/table_address.h"
-#include "app/windows.h"
-#include "graphview/graph_edit.h"
-#include "tables/table_ed.h"
-#include "textview/text_edit.h"
+#include "app/ui/windows.h"
+#include "graphview/ui/graph_edit.h"
+#include "tables/ui/table_ed.h"
+#include "textview/ui/text_edit.h"
 
 #include <QAction>
 #include <QCheckBox>

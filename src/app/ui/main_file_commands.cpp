@@ -1,18 +1,18 @@
 // The main window's file operations: Load, Save, Save As and Close of the image.
 
 #include "app/application.h"
-#include "app/controls.h"
-#include "app/file_progress.h"
-#include "app/handlers.h"
-#include "app/main_window.h"
+#include "app/ui/controls.h"
+#include "app/ui/file_progress.h"
+#include "app/ui/handlers.h"
+#include "app/ui/main_window.h"
 #include "app/shared_state.h"
-#include "app/windows.h"
-#include "graphview/graph_edit.h"
+#include "app/ui/windows.h"
+#include "graphview/ui/graph_edit.h"
 #include "image/image_document.h"
 #include "image/image_file.h"
 #include "image/rom_image.h"
-#include "tables/table_ed.h"
-#include "textview/text_edit.h"
+#include "tables/ui/table_ed.h"
+#include "textview/ui/text_edit.h"
 
 #include <QAction>
 #include <QFileDialog>

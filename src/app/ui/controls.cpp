@@ -1,4 +1,4 @@
-#include "app/controls.h"
+#include "app/ui/controls.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -1,14 +1,14 @@
-#include "tables/table_ed.h"
+#include "tables/ui/table_ed.h"
 
-#include "app/controls.h"
+#include "app/ui/controls.h"
 
-#include "app/file_progress.h"
-#include "app/handlers.h"
-#include "app/main_window.h"
+#include "app/ui/file_progress.h"
+#include "app/ui/handlers.h"
+#include "app/ui/main_window.h"
 #include "app/number_text.h"
 #include "app/shared_state.h"
-#include "app/windows.h"
-#include "tables/definition_list_model.h"
+#include "app/ui/windows.h"
+#include "tables/ui/definition_list_model.h"
 #include "tables/definition_panel.h"
 
 #include <QCheckBox>

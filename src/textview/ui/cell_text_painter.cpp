@@ -1,4 +1,4 @@
-#include "textview/cell_text_painter.h"
+#include "textview/ui/cell_text_painter.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>

@@ -1,6 +1,6 @@
-#include "textview/text_grid_delegate.h"
+#include "textview/ui/text_grid_delegate.h"
 
-#include "app/handlers.h"
+#include "app/ui/handlers.h"
 
 #include <QKeyEvent>
 

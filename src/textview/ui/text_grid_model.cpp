@@ -1,6 +1,6 @@
-#include "textview/text_grid_model.h"
+#include "textview/ui/text_grid_model.h"
 
-#include "app/controls.h"
+#include "app/ui/controls.h"
 #include "app/number_text.h"
 #include "image/document_entries.h"
 #include "image/image_document.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "textview/cell_pictures.h"
-#include "textview/cell_text_painter.h"
+#include "textview/ui/cell_pictures.h"
+#include "textview/ui/cell_text_painter.h"
 #include "textview/heat_shade.h"
 
 #include <QColor>

@@ -1,11 +1,11 @@
 #include "app/application.h"
-#include "graphview/graph_edit.h"
+#include "graphview/ui/graph_edit.h"
 #include "support/file_size_limit.h"
 #include "support/modal.h"
 #include "support/temp_folder.h"
 #include "support/window_fixture.h"
-#include "tables/table_ed.h"
-#include "textview/text_edit.h"
+#include "tables/ui/table_ed.h"
+#include "textview/ui/text_edit.h"
 
 #include <QAction>
 #include <QFileDialog>

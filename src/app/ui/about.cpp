@@ -1,6 +1,6 @@
-#include "app/about.h"
+#include "app/ui/about.h"
 
-#include "app/handlers.h"
+#include "app/ui/handlers.h"
 
 #include <QImage>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "textview/cell_pictures.h"
+#include "textview/ui/cell_pictures.h"
 
 std::size_t qHash(const TCellLook& look, std::size_t seed) {
   return qHashMulti(seed, look.text, look.background, look.foreground, look.changed,
