@@ -3,6 +3,7 @@
 // The state every window shares for the whole run: the program's title, the image held in
 // memory and the current table. One instance of each; all access is on the UI thread.
 
+#include "image/element_type.h"
 #include "image/entry_width.h"
 
 #include <cstdint>
@@ -28,12 +29,21 @@ struct TTableCursor {
   std::int32_t Rows = 16;
   std::int32_t Columns = 16;
   ::EntryWidth EntryWidth;  // bytes per entry: 1, 2 or 4
+  // Two's complement entries, and their byte order: set when a definition or a found table is
+  // opened; unsigned big-endian otherwise.
+  bool EntrySigned = false;
+  TByteOrder EntryOrder = TByteOrder::BigEndian;
   std::string TableName;
   std::string XLabelName;
   std::string YLabelName;
   std::string ZLabelName;
   float ZScale = 1.0f;
   float ZOffset = 0.0f;
+
+  // How the entries are stored, at `width` bytes each.
+  [[nodiscard]] TElementType Type(::EntryWidth width) const {
+    return {width, EntrySigned, EntryOrder};
+  }
 };
 
 extern TRomImage& RomImage;
