@@ -13,5 +13,3 @@ TSession& CurrentSession() { return theSession; }
 TRomImage& RomImage = theSession.Image();
 TTableCursor& TableCursor = theSession.Cursor();
 TImageDocument& ImageDocument = theSession.Document();
-
-void ResetSharedState() { theSession.Reset(); }

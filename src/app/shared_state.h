@@ -46,8 +46,6 @@ struct TTableCursor {
   }
 };
 
+// The current session's image and table (app/session.h), by the names every window knows.
 extern TRomImage& RomImage;
 extern TTableCursor& TableCursor;
-
-// Puts the session (RomImage, TableCursor, ImageDocument) back to its start-up values.
-void ResetSharedState();

@@ -1,9 +1,9 @@
 #include "app/startup.h"
 
+#include "app/session.h"
 #include "app/ui/about.h"
 #include "app/ui/main_window.h"
 #include "app/ui/screen_placement.h"
-#include "app/shared_state.h"
 #include "app/ui/windows.h"
 #include "graphview/ui/graph_edit.h"
 #include "tables/ui/table_ed.h"
@@ -34,9 +34,9 @@ WindowSet& Owned() {
 }
 
 // Creates one window and makes it reachable by name before the next one is built.
-template <typename Window>
-void Create(std::unique_ptr<Window>& owner, Window*& name) {
-  owner = std::make_unique<Window>();
+template <typename Window, typename... Arguments>
+void Create(std::unique_ptr<Window>& owner, Window*& name, Arguments&... arguments) {
+  owner = std::make_unique<Window>(arguments...);
   name = owner.get();
 }
 
@@ -44,11 +44,14 @@ void Create(std::unique_ptr<Window>& owner, Window*& name) {
 
 void CreateWindows() {
   DestroyWindows();
-  ResetSharedState();
+  // The one session of the run, back at its start-up values, handed to the windows that show
+  // or change it.
+  TSession& session = CurrentSession();
+  session.Reset();
   WindowSet& windows = Owned();
-  Create(windows.main, Main);
-  Create(windows.textEdit, TextEdit);
-  Create(windows.graphEdit, GraphEdit);
+  Create(windows.main, Main, session);
+  Create(windows.textEdit, TextEdit, session);
+  Create(windows.graphEdit, GraphEdit, session);
   Create(windows.about, About);
   Create(windows.tableEd, TableEd);
   ShowOnScreen(Main);

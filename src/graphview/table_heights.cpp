@@ -10,9 +10,15 @@
 
 std::vector<double> TableHeights(const TRomImage& image, const TTableCursor& cursor,
                                  std::vector<double> reuse) {
+  return TableHeights(image, LayoutOf(cursor), std::move(reuse));
+}
+
+std::vector<double> TableHeights(const TRomImage& image, const TTableLayout& cursor,
+                                 std::vector<double> reuse) {
   const int rows = std::clamp(cursor.Rows, 0, kPlotMaxSide);
   const int columns = std::clamp(cursor.Columns, 0, kPlotMaxSide);
-  const int width = cursor.EntryWidth.Bytes();
+  const int width = cursor.Width();
+  const TElementType type = cursor.Type;
   const double scale = cursor.ZScale;
   const double offset = cursor.ZOffset;
   const std::span<const std::uint8_t> bytes = ImageBytes(image);
@@ -28,9 +34,10 @@ std::vector<double> TableHeights(const TRomImage& image, const TTableCursor& cur
     double* row = heights.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
     for (int c = 0; c < columns; ++c) {
       const std::int64_t position = rowStart + std::int64_t{c} * width;
-      const double raw = position >= 0 && position <= last
-                             ? ReadEntryAt(bytes, static_cast<std::size_t>(position), width)
-                             : 0.0;
+      const double raw =
+          position >= 0 && position <= last
+              ? static_cast<double>(ValueOfBits(type, DecodeBits(type, bytes.data() + position)))
+              : 0.0;
       row[c] = raw * scale + offset;
     }
   }

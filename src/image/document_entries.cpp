@@ -1,63 +1,94 @@
 #include "image/document_entries.h"
 
-#include "image/table_entry.h"
+#include "image/rom_image.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <span>
 
-std::array<std::uint8_t, 4> EntryBytes(std::uint32_t value, int width) {
-  std::array<std::uint8_t, 4> bytes{};
-  for (int i = width - 1; i >= 0; --i) {
-    if (i < 4) bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(value & 0xFF);
-    value >>= 8;
-  }
-  return bytes;
+std::optional<TByteRange> EntryRange(const TRomImage& image, const TTableLayout& table,
+                                     std::int32_t row, std::int32_t column) {
+  const std::optional<std::size_t> position = table.EntryInside(ImageBytes(image), row, column);
+  if (!position) return std::nullopt;
+  return TByteRange{static_cast<std::int64_t>(*position), table.Width()};
 }
 
-std::optional<TByteRange> EntryRange(const TRomImage& image, const TTableCursor& cursor,
-                                     std::int32_t row, std::int32_t column, int width) {
-  // EntryInsideImage's test, with the position worked out once: a paste asks for every cell.
-  if (width != 1 && width != 2 && width != 4) return std::nullopt;
-  if (image.Size <= 0 || !image.Bytes) return std::nullopt;
-  const std::optional<std::int64_t> position = EntryPosition(cursor, row, column, width);
-  const auto size =
-      std::min<std::int64_t>(image.Size, static_cast<std::int64_t>(image.Bytes->size()));
-  if (!position || *position < 0 || *position > size - width) return std::nullopt;
-  return TByteRange{*position, width};
-}
-
-bool AddEntryWrite(TImageEdit& edit, const TRomImage& image, const TTableCursor& cursor,
-                   std::int32_t row, std::int32_t column, std::uint32_t value, int width) {
-  const std::optional<TByteRange> range = EntryRange(image, cursor, row, column, width);
+bool AddEntryWrite(TImageEdit& edit, const TRomImage& image, const TTableLayout& table,
+                   std::int32_t row, std::int32_t column, std::int64_t value) {
+  const std::optional<TByteRange> range = EntryRange(image, table, row, column);
   if (!range) return false;
-  const std::array<std::uint8_t, 4> bytes = EntryBytes(value, width);
-  edit.Add(range->first, std::span(bytes).first(static_cast<std::size_t>(width)));
+  const std::array<std::uint8_t, 4> bytes = EncodeBits(table.Type, BitsOfValue(table.Type, value));
+  edit.Add(range->first, std::span(bytes).first(static_cast<std::size_t>(table.Width())));
   return true;
+}
+
+bool EntryChanged(const TImageDocument& document, const TTableLayout& table, std::int32_t row,
+                  std::int32_t column) {
+  const std::optional<TByteRange> range = EntryRange(document.Image(), table, row, column);
+  return range && document.Differs(*range);
+}
+
+void RowChanges(const TImageDocument& document, const TTableLayout& table, std::int32_t row,
+                std::int32_t firstColumn, std::span<bool> marks) {
+  const std::optional<std::int64_t> first = table.EntryPosition(row, firstColumn);
+  if (!first) {
+    std::fill(marks.begin(), marks.end(), false);
+    return;
+  }
+  document.MarkDiffering(*first, table.Width(), marks);
+  // An entry straddling the image's end is not inside it: it is never marked.
+  const std::span<const std::uint8_t> image = document.Bytes();
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    const auto column = static_cast<std::int64_t>(firstColumn) + static_cast<std::int64_t>(i);
+    if (marks[i] && (column > std::numeric_limits<std::int32_t>::max() ||
+                     !table.EntryInside(image, row, static_cast<std::int32_t>(column)))) {
+      marks[i] = false;
+    }
+  }
+}
+
+std::optional<TEntryCell> EntryHolding(const TTableLayout& table, TByteRange range) {
+  if (range.Empty() || table.Rows <= 0 || table.Columns <= 0) return std::nullopt;
+  // Image positions and addresses are 32-bit: the offset cannot leave 64 bits.
+  const std::int64_t offset = range.first - (std::int64_t{table.TableAddress} - table.BaseAddress);
+  const std::int64_t width = table.Width();
+  if (offset < 0 || offset % width + range.count > width) return std::nullopt;
+  const std::int64_t index = offset / width;
+  const std::int64_t row = index / table.Columns;
+  if (row >= table.Rows) return std::nullopt;
+  return TEntryCell{static_cast<std::int32_t>(row),
+                    static_cast<std::int32_t>(index % table.Columns)};
+}
+
+std::optional<std::int64_t> EntryValueBefore(const TTableLayout& table,
+                                             std::span<const std::uint8_t> image, TEntryCell cell,
+                                             const TDocumentChange& change) {
+  const std::optional<std::size_t> position = table.EntryInside(image, cell.row, cell.column);
+  if (!position || change.before.size() != static_cast<std::size_t>(change.range.count)) {
+    return std::nullopt;
+  }
+  const auto start = static_cast<std::int64_t>(*position);
+  if (change.range.first < start || change.range.End() > start + table.Width()) return std::nullopt;
+  std::array<std::uint8_t, 4> bytes{};
+  std::copy_n(image.begin() + start, table.Width(), bytes.begin());
+  std::copy(change.before.begin(), change.before.end(),
+            bytes.begin() + (change.range.first - start));
+  return ValueOfBits(table.Type, DecodeBits(table.Type, bytes.data()));
 }
 
 bool EntryChanged(const TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
                   std::int32_t column, int width) {
-  const std::optional<TByteRange> range = EntryRange(document.Image(), cursor, row, column, width);
-  return range && document.Differs(*range);
+  const std::optional<EntryWidth> entryWidth = EntryWidth::FromBytes(width);
+  return entryWidth && EntryChanged(document, LayoutOf(cursor, *entryWidth), row, column);
 }
 
 void RowChanges(const TImageDocument& document, const TTableCursor& cursor, std::int32_t row,
                 std::int32_t firstColumn, int width, std::span<bool> marks) {
-  const std::optional<std::int64_t> first = EntryPosition(cursor, row, firstColumn, width);
-  if (!first || (width != 1 && width != 2 && width != 4)) {
+  const std::optional<EntryWidth> entryWidth = EntryWidth::FromBytes(width);
+  if (!entryWidth) {
     std::fill(marks.begin(), marks.end(), false);
     return;
   }
-  document.MarkDiffering(*first, width, marks);
-  // An entry straddling the image's end is not inside it: it is never marked.
-  for (std::size_t i = 0; i < marks.size(); ++i) {
-    const auto column = static_cast<std::int64_t>(firstColumn) + static_cast<std::int64_t>(i);
-    if (marks[i] && (column > std::numeric_limits<std::int32_t>::max() ||
-                     !EntryInsideImage(document.Image(), cursor, row,
-                                       static_cast<std::int32_t>(column), width))) {
-      marks[i] = false;
-    }
-  }
+  RowChanges(document, LayoutOf(cursor, *entryWidth), row, firstColumn, marks);
 }

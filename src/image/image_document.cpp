@@ -1,6 +1,7 @@
 #include "image/image_document.h"
 
 #include <algorithm>
+#include <exception>
 #include <limits>
 
 namespace {
@@ -105,9 +106,8 @@ TEditOutcome TImageDocument::Apply(const TImageEdit& edit) {
   Trim();
   Tell([&](TDocumentListener& listener) {
     const Step& applied = undo_.back();
-    listener.DocumentChanged(
-        {changed, applied.runs.size() == 1 ? std::span(applied.oldBytes)
-                                           : std::span<const std::uint8_t>()});
+    listener.DocumentChanged({changed, applied.runs.size() == 1 ? std::span(applied.oldBytes)
+                                                                : std::span<const std::uint8_t>()});
   });
   return {TEditResult::Applied, changed};
 }
@@ -144,9 +144,8 @@ TEditOutcome TImageDocument::Undo() {
   undo_.pop_back();
   const Step& taken = redo_.back();
   Tell([&](TDocumentListener& listener) {
-    listener.DocumentChanged(
-        {changed, taken.runs.size() == 1 ? std::span(taken.newBytes)
-                                         : std::span<const std::uint8_t>()});
+    listener.DocumentChanged({changed, taken.runs.size() == 1 ? std::span(taken.newBytes)
+                                                              : std::span<const std::uint8_t>()});
   });
   return {TEditResult::Applied, changed};
 }
@@ -159,9 +158,8 @@ TEditOutcome TImageDocument::Redo() {
   redo_.pop_back();
   const Step& taken = undo_.back();
   Tell([&](TDocumentListener& listener) {
-    listener.DocumentChanged(
-        {changed, taken.runs.size() == 1 ? std::span(taken.oldBytes)
-                                         : std::span<const std::uint8_t>()});
+    listener.DocumentChanged({changed, taken.runs.size() == 1 ? std::span(taken.oldBytes)
+                                                              : std::span<const std::uint8_t>()});
   });
   return {TEditResult::Applied, changed};
 }
@@ -289,13 +287,19 @@ void TImageDocument::RemoveListener(TDocumentListener& listener) {
 
 template <typename Notice>
 void TImageDocument::Tell(Notice notice) {
-  // A copy, so a listener may add or remove listeners while it is told.
+  // A copy, so a listener may add or remove listeners while it is told. Every listener is
+  // told even when one fails; the first failure is passed on after.
   const std::vector<TDocumentListener*> listeners = listeners_;
+  std::exception_ptr failure;
   for (TDocumentListener* listener : listeners) {
-    if (std::find(listeners_.begin(), listeners_.end(), listener) != listeners_.end()) {
+    if (std::find(listeners_.begin(), listeners_.end(), listener) == listeners_.end()) continue;
+    try {
       notice(*listener);
+    } catch (...) {
+      if (!failure) failure = std::current_exception();
     }
   }
+  if (failure) std::rethrow_exception(failure);
 }
 
 std::size_t TImageDocument::StepBytes(const Step& step) {

@@ -138,8 +138,10 @@ class TImageDocument {
   // Forgets history and baseline (after Load and Close): nothing to undo or redo.
   void Reset();
 
-  // Listeners are told in the order they were added; one added twice is told once. A listener
-  // must be removed before it goes.
+  // Listeners are told in the order they were added, after the document's own state is
+  // complete; one added twice is told once. A listener that throws does not keep the others
+  // from being told; the first failure reaches the caller. A listener must be removed before
+  // it goes.
   void AddListener(TDocumentListener& listener);
   void RemoveListener(TDocumentListener& listener);
 

@@ -26,6 +26,13 @@ std::string EntryText(DisplayMode mode, std::uint32_t value, int width) {
   return {};
 }
 
+std::string EntryText(DisplayMode mode, TElementType type, std::uint32_t bits) {
+  if (mode == DisplayMode::Raw && type.Signed) {
+    return DecimalText(static_cast<std::int32_t>(ValueOfBits(type, bits)));
+  }
+  return EntryText(mode, bits, type.Bytes());
+}
+
 std::string ColumnHeaderText(std::int32_t column, int width) {
   return HexText(Wrap32(Bits(column) * static_cast<std::uint64_t>(width)), 2);
 }

@@ -74,9 +74,19 @@ Value ReadBigEndian(const std::uint8_t* bytes) {
 
 // Smallest and largest of runs of big-endian entries.
 struct TRangeScan {
-  std::uint32_t low = std::numeric_limits<std::uint32_t>::max();
-  std::uint32_t high = 0;
+  std::int64_t low = std::numeric_limits<std::int64_t>::max();
+  std::int64_t high = std::numeric_limits<std::int64_t>::min();
   bool any = false;
+
+  // Entries of any other sign or byte order, one at a time through the codec.
+  void AddTyped(TElementType type, const std::uint8_t* first, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::int64_t value = ValueOfBits(type, DecodeBits(type, first + i * type.Bytes()));
+      low = std::min(low, value);
+      high = std::max(high, value);
+    }
+    any = any || count > 0;
+  }
 
   template <typename Value>
   void Add(const std::uint8_t* first, std::size_t count) {
@@ -100,8 +110,8 @@ struct TRangeScan {
       runHigh = std::max(runHigh, value);
     }
     if (count == 0) return;
-    low = std::min<std::uint32_t>(low, runLow);
-    high = std::max<std::uint32_t>(high, runHigh);
+    low = std::min<std::int64_t>(low, runLow);
+    high = std::max<std::int64_t>(high, runHigh);
     any = true;
   }
 };
@@ -118,17 +128,24 @@ double ContrastRatio(TRgb a, TRgb b) {
   return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
-TCellShade HeatShade(std::uint32_t value, TValueRange range) {
+TCellShade HeatShade(std::int64_t value, TValueRange range) {
   if (range.max <= range.min || value <= range.min) return Shades().front();
   if (value >= range.max) return Shades().back();
-  const double t = static_cast<double>(value - range.min) / (range.max - range.min);
+  const double t =
+      static_cast<double>(value - range.min) / static_cast<double>(range.max - range.min);
   const auto step = static_cast<std::size_t>(std::lround(t * (kSteps - 1)));
   return Shades()[step];
 }
 
 std::optional<TValueRange> TableValueRange(const TRomImage& image, const TTableCursor& cursor,
                                            int width) {
-  if (width != 1 && width != 2 && width != 4) return std::nullopt;
+  const std::optional<EntryWidth> entryWidth = EntryWidth::FromBytes(width);
+  if (!entryWidth) return std::nullopt;
+  return TableValueRange(image, LayoutOf(cursor, *entryWidth));
+}
+
+std::optional<TValueRange> TableValueRange(const TRomImage& image, const TTableLayout& cursor) {
+  const int width = cursor.Width();
   if (!image.Bytes || image.Size <= 0 || cursor.Rows <= 0 || cursor.Columns <= 0) {
     return std::nullopt;
   }
@@ -154,6 +171,10 @@ std::optional<TValueRange> TableValueRange(const TRomImage& image, const TTableC
     if (firstColumn > lastColumn) continue;
     const std::uint8_t* first = bytes + rowStart + firstColumn * width;
     const auto count = static_cast<std::size_t>(lastColumn - firstColumn + 1);
+    if (cursor.Type.Signed || cursor.Type.Order != TByteOrder::BigEndian) {
+      scan.AddTyped(cursor.Type, first, count);
+      continue;
+    }
     switch (width) {
       case 1:
         scan.Add<std::uint8_t>(first, count);

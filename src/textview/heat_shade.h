@@ -5,6 +5,7 @@
 // Plain RGB values; the window converts them at the drawing edge.
 
 #include "app/shared_state.h"
+#include "image/table_layout.h"
 
 #include <cstdint>
 #include <optional>
@@ -22,21 +23,26 @@ struct TCellShade {
   friend bool operator==(const TCellShade&, const TCellShade&) = default;
 };
 
-// The smallest and largest raw value of a table's cells inside the image.
+// The smallest and largest raw value of a table's cells inside the image (signed tables'
+// values with their sign).
 struct TValueRange {
-  std::uint32_t min = 0;
-  std::uint32_t max = 0;
+  std::int64_t min = 0;
+  std::int64_t max = 0;
   friend bool operator==(const TValueRange&, const TValueRange&) = default;
 };
 
 // The shade of raw `value` by its place between range.min and range.max: a light
 // blue → green → yellow → red ramp in 256 steps. A value outside the range takes the nearer
 // end; a range of one value (min == max) shades every cell at the cool end.
-[[nodiscard]] TCellShade HeatShade(std::uint32_t value, TValueRange range);
+[[nodiscard]] TCellShade HeatShade(std::int64_t value, TValueRange range);
 
 // The value range of the entries of the cursor's Rows × Columns table that lie wholly inside
 // the image, or nothing when none does. Only rows and columns that can reach the image are
 // visited, so the cost follows the part of the table inside the image, whatever was typed.
+[[nodiscard]] std::optional<TValueRange> TableValueRange(const TRomImage& image,
+                                                         const TTableLayout& table);
+// The same for the cursor's table at `width` bytes per entry; nothing for any width but 1, 2
+// and 4.
 [[nodiscard]] std::optional<TValueRange> TableValueRange(const TRomImage& image,
                                                          const TTableCursor& cursor, int width);
 

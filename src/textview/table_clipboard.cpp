@@ -2,7 +2,7 @@
 
 #include "app/number_text.h"
 #include "image/document_entries.h"
-#include "image/table_entry.h"
+#include "image/rom_image.h"
 
 #include <algorithm>
 
@@ -45,13 +45,22 @@ std::string TableText(std::int32_t rows, std::int32_t columns,
   return text;
 }
 
+std::string TableText(const TRomImage& image, const TTableLayout& table, DisplayMode mode) {
+  const DisplayMode shown = mode == DisplayMode::Hex ? DisplayMode::Hex : DisplayMode::Raw;
+  const std::span<const std::uint8_t> bytes = ImageBytes(image);
+  return TableText(table.Rows, table.Columns, [&](std::int32_t row, std::int32_t column) {
+    const std::optional<std::uint32_t> bits = table.ReadBits(bytes, row, column);
+    return bits ? EntryText(shown, table.Type, *bits) : std::string();
+  });
+}
+
 std::string TableText(const TRomImage& image, const TTableCursor& cursor, int width,
                       DisplayMode mode) {
-  const DisplayMode shown = mode == DisplayMode::Hex ? DisplayMode::Hex : DisplayMode::Raw;
-  return TableText(cursor.Rows, cursor.Columns, [&](std::int32_t row, std::int32_t column) {
-    if (!EntryInsideImage(image, cursor, row, column, width)) return std::string();
-    return EntryText(shown, ReadEntry(image, cursor, row, column, width), width);
-  });
+  const std::optional<EntryWidth> entryWidth = EntryWidth::FromBytes(width);
+  if (!entryWidth) {
+    return TableText(cursor.Rows, cursor.Columns, [](std::int32_t, std::int32_t) { return ""; });
+  }
+  return TableText(image, LayoutOf(cursor, *entryWidth), mode);
 }
 
 std::size_t TPasteBlock::Columns() const {
@@ -89,17 +98,25 @@ TPasteBlock ParsePasteText(std::string_view text) {
 
 TPastePlan PlanPaste(const TPasteBlock& block, const TRomImage& image, const TTableCursor& cursor,
                      int width, std::int32_t topRow, std::int32_t topColumn) {
+  const std::optional<EntryWidth> entryWidth = EntryWidth::FromBytes(width);
+  // No entry of another width lies inside any image: planned over no image, every value is
+  // refused as outside it.
+  return PlanPaste(block, entryWidth ? image : TRomImage{},
+                   LayoutOf(cursor, entryWidth.value_or(EntryWidth::k8Bit)), topRow, topColumn);
+}
+
+TPastePlan PlanPaste(const TPasteBlock& block, const TRomImage& image, const TTableLayout& cursor,
+                     std::int32_t topRow, std::int32_t topColumn) {
+  const int width = cursor.Width();
   TPastePlan plan;
   const auto refuse = [&](TPasteProblem problem, std::int64_t row, std::int64_t column,
                           std::string_view text) {
     plan.refusal = TPasteRefusal{problem, row, column, std::string(text)};
     plan.edit = TImageEdit();
   };
-  if (width > 0 && width <= 4) {
-    std::size_t cells = 0;
-    for (const auto& line : block.lines) cells += line.size();
-    plan.edit.Reserve(cells * static_cast<std::size_t>(width));
-  }
+  std::size_t cells = 0;
+  for (const auto& line : block.lines) cells += line.size();
+  plan.edit.Reserve(cells * static_cast<std::size_t>(width));
   for (std::size_t l = 0; l < block.lines.size(); ++l) {
     const std::int64_t row = std::int64_t{topRow} + static_cast<std::int64_t>(l);
     const std::vector<TPasteCell>& cells = block.lines[l];
@@ -116,7 +133,7 @@ TPastePlan PlanPaste(const TPasteBlock& block, const TRomImage& image, const TTa
         return plan;
       }
       if (!AddEntryWrite(plan.edit, image, cursor, static_cast<std::int32_t>(row),
-                         static_cast<std::int32_t>(column), cell.value, width)) {
+                         static_cast<std::int32_t>(column), cell.value)) {
         refuse(TPasteProblem::OutsideImage, row, column, block.Text(cell));
         return plan;
       }
@@ -127,6 +144,11 @@ TPastePlan PlanPaste(const TPasteBlock& block, const TRomImage& image, const TTa
 }
 
 std::string PasteRefusalText(const TPasteRefusal& refusal, const TTableCursor& cursor) {
+  return PasteRefusalText(refusal, cursor.Rows, cursor.Columns);
+}
+
+std::string PasteRefusalText(const TPasteRefusal& refusal, std::int32_t rows,
+                             std::int32_t columns) {
   if (refusal.problem == TPasteProblem::NothingToPaste) return "There is nothing to paste.";
   std::string text = "Cannot paste " + Quoted(refusal.text) + " into row " +
                      std::to_string(refusal.row + 1) + ", column " +
@@ -136,8 +158,8 @@ std::string PasteRefusalText(const TPasteRefusal& refusal, const TTableCursor& c
       text += "it is not a valid integer value.";
       break;
     case TPasteProblem::PastTable:
-      text += "the table has " + std::to_string(std::max(cursor.Rows, 0)) + " rows and " +
-              std::to_string(std::max(cursor.Columns, 0)) + " columns.";
+      text += "the table has " + std::to_string(std::max(rows, 0)) + " rows and " +
+              std::to_string(std::max(columns, 0)) + " columns.";
       break;
     case TPasteProblem::OutsideImage:
       text += "that entry lies outside the image.";
@@ -152,6 +174,13 @@ TPasteOutcome PasteTableText(TImageDocument& document, const TTableCursor& curso
                              std::string_view text, std::int32_t topRow, std::int32_t topColumn) {
   TPastePlan plan =
       PlanPaste(ParsePasteText(text), document.Image(), cursor, width, topRow, topColumn);
+  if (plan.refusal) return {std::move(plan.refusal), {}};
+  return {std::nullopt, document.Apply(plan.edit)};
+}
+
+TPasteOutcome PasteTableText(TImageDocument& document, const TTableLayout& table,
+                             std::string_view text, std::int32_t topRow, std::int32_t topColumn) {
+  TPastePlan plan = PlanPaste(ParsePasteText(text), document.Image(), table, topRow, topColumn);
   if (plan.refusal) return {std::move(plan.refusal), {}};
   return {std::nullopt, document.Apply(plan.edit)};
 }

@@ -5,6 +5,7 @@
 
 #include "app/shared_state.h"
 #include "image/image_document.h"
+#include "image/table_layout.h"
 #include "textview/entry_text.h"
 
 #include <cstddef>
@@ -21,9 +22,12 @@
     std::int32_t rows, std::int32_t columns,
     const std::function<std::string(std::int32_t row, std::int32_t column)>& cellText);
 
-// The cursor's Rows × Columns table with each cell as the grid shows it in `mode`: decimal in
-// Raw mode, hex in Hex mode, and in Scaled mode the decimal raw value (never "???"). An entry
-// outside the image gives an empty field. The caller bounds Rows and Columns as the grid does.
+// The table's Rows × Columns cells as the grid shows them in `mode`: decimal in Raw mode, hex
+// in Hex mode, and in Scaled mode the decimal raw value (never "???"). An entry outside the
+// image gives an empty field. The caller bounds Rows and Columns as the grid does.
+[[nodiscard]] std::string TableText(const TRomImage& image, const TTableLayout& table,
+                                    DisplayMode mode);
+// The same for the cursor's table at `width` bytes per entry.
 [[nodiscard]] std::string TableText(const TRomImage& image, const TTableCursor& cursor, int width,
                                     DisplayMode mode);
 
@@ -77,6 +81,8 @@ struct TPasteRefusal {
 // The message for a refusal. Rows and columns are counted from 1 as a user counts the grid's
 // cells (the first row of values is row 1), e.g.
 // "Cannot paste 'abc' into row 3, column 2: it is not a valid integer value."
+[[nodiscard]] std::string PasteRefusalText(const TPasteRefusal& refusal, std::int32_t rows,
+                                           std::int32_t columns);
 [[nodiscard]] std::string PasteRefusalText(const TPasteRefusal& refusal,
                                            const TTableCursor& cursor);
 
@@ -88,6 +94,9 @@ struct TPastePlan {
 };
 
 [[nodiscard]] TPastePlan PlanPaste(const TPasteBlock& block, const TRomImage& image,
+                                   const TTableLayout& table, std::int32_t topRow,
+                                   std::int32_t topColumn);
+[[nodiscard]] TPastePlan PlanPaste(const TPasteBlock& block, const TRomImage& image,
                                    const TTableCursor& cursor, int width, std::int32_t topRow,
                                    std::int32_t topColumn);
 
@@ -97,6 +106,9 @@ struct TPasteOutcome {
 };
 
 // Parses, places and applies a paste as one undoable step; all or nothing.
+[[nodiscard]] TPasteOutcome PasteTableText(TImageDocument& document, const TTableLayout& table,
+                                           std::string_view text, std::int32_t topRow,
+                                           std::int32_t topColumn);
 [[nodiscard]] TPasteOutcome PasteTableText(TImageDocument& document, const TTableCursor& cursor,
                                            int width, std::string_view text, std::int32_t topRow,
                                            std::int32_t topColumn);

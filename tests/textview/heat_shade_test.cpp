@@ -138,7 +138,7 @@ TEST(TableValueRangeTest, LongRowsGiveTheSameRangeAsEntryByEntry) {
             for (std::int32_t c = 0; c < columns; ++c) {
               const std::int64_t position = table + (std::int64_t{r} * columns + c) * width;
               if (position + width > static_cast<std::int64_t>(changed.size())) continue;
-              std::uint32_t value = 0;
+              std::int64_t value = 0;
               for (int i = 0; i < width; ++i) value = (value << 8) | changed[position + i];
               if (!expected) expected = TValueRange{value, value};
               expected->min = std::min(expected->min, value);

@@ -1,14 +1,13 @@
 // The main window's file operations: Load, Save, Save As and Close of the image.
 
 #include "app/application.h"
+#include "app/session.h"
 #include "app/ui/controls.h"
 #include "app/ui/file_progress.h"
 #include "app/ui/handlers.h"
 #include "app/ui/main_window.h"
-#include "app/shared_state.h"
 #include "app/ui/windows.h"
 #include "graphview/ui/graph_edit.h"
-#include "image/image_document.h"
 #include "image/image_file.h"
 #include "image/rom_image.h"
 #include "tables/ui/table_ed.h"
@@ -71,8 +70,8 @@ void TMain::SetFileControlsEnabled(bool enabled) {
 }
 
 void TMain::ShowImageLoaded(const std::string& path) {
-  MainStatusText->setText(Text(path) + " (" + QString::number(RomImage.Size) + " bytes)");
-  setWindowTitle(Text(AppTitle) + " - " + Text(RomImage.FileName));
+  MainStatusText->setText(Text(path) + " (" + QString::number(session_.Image().Size) + " bytes)");
+  setWindowTitle(Text(AppTitle) + " - " + Text(session_.Image().FileName));
   if (Application* application = Application::Instance()) application->SetTitle(windowTitle());
 }
 
@@ -93,12 +92,11 @@ void TMain::LoadFile(const QString& chosen) {
   LoadedImage loaded = ReadImageFile(path, FileProgress(this, "Loading", path, true).ForReading());
   if (loaded.result == FileResult::Cancelled) return;
   if (Succeeded(loaded.result)) {
-    ReplaceImage(RomImage, std::move(loaded.bytes), path);
-    ImageDocument.Reset();  // a new file starts a fresh history
+    session_.Replace(std::move(loaded.bytes), path);  // a new file starts a fresh history
     ShowImageLoaded(path);
     SetFileControlsEnabled(true);
   }
-  if (RomImage.Bytes) OfferCompanion(path);
+  if (session_.Image().Bytes) OfferCompanion(path);
   Update();
 }
 
@@ -114,16 +112,19 @@ void TMain::OfferCompanion(const std::string& imagePath) {
 }
 
 void TMain::SaveClick() {
-  if (Succeeded(WriteImageFile(RomImage.FileName, ImageBytes(RomImage), WriteMode::ExistingFile,
-                               FileProgress(this, "Saving", RomImage.FileName, false).ForWriting())
+  if (Succeeded(WriteImageFile(
+                    session_.Image().FileName, ImageBytes(session_.Image()),
+                    WriteMode::ExistingFile,
+                    FileProgress(this, "Saving", session_.Image().FileName, false).ForWriting())
                     .result)) {
-    ImageDocument.MarkSaved();
+    session_.MarkSaved();
   }
 }
 
 void TMain::SaveAsClick() {
-  const QString folder =
-      lastFolder_.isEmpty() ? QFileInfo(Text(RomImage.FileName)).absolutePath() : lastFolder_;
+  const QString folder = lastFolder_.isEmpty()
+                             ? QFileInfo(Text(session_.Image().FileName)).absolutePath()
+                             : lastFolder_;
   const std::optional<QString> chosen =
       AskForFile(this, "Pick a binary file to save...", QFileDialog::AcceptSave, folder,
                  kImageFilters, "bin", lastSaveAsName_);
@@ -134,11 +135,10 @@ void TMain::SaveAsClick() {
 
   // An existing file is kept under its ".BAK" name beside it (a taken name keeps the old
   // backup) and replaced whole; the caption changes only once the data is on the disk.
-  if (Succeeded(WriteImageFile(path, ImageBytes(RomImage), WriteMode::NewFileWithBackup,
+  if (Succeeded(WriteImageFile(path, ImageBytes(session_.Image()), WriteMode::NewFileWithBackup,
                                FileProgress(this, "Saving", path, false).ForWriting())
                     .result)) {
-    RenameImage(RomImage, path);
-    ImageDocument.MarkSaved();
+    session_.SavedAs(path);
     ShowImageLoaded(path);
   }
 }
@@ -147,8 +147,7 @@ void TMain::CloseClick() {
   HideView(TextEdit, TextModeButton, "Show Text View");
   HideView(GraphEdit, GraphicsModeButton, "Show Graphics View");
   MainStatusText->setText("No file loaded");
-  CloseImage(RomImage);
-  ImageDocument.Reset();
+  session_.Close();
   SetFileControlsEnabled(false);
   setWindowTitle(Text(AppTitle) + " - (none)");
   TableEd->ClearLists();

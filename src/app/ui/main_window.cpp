@@ -1,14 +1,14 @@
 #include "app/ui/main_window.h"
 
-#include "app/ui/about.h"
 #include "app/application.h"
+#include "app/number_text.h"
+#include "app/session.h"
+#include "app/table_address.h"
+#include "app/ui/about.h"
 #include "app/ui/controls.h"
 #include "app/ui/handlers.h"
-#include "app/number_text.h"
 #include "app/ui/screen_placement.h"
-#include "app/shared_state.h"
 #include "app/ui/spin_controls.h"
-#include "app/table_address.h"
 #include "app/ui/windows.h"
 #include "graphview/ui/graph_edit.h"
 #include "tables/ui/table_ed.h"
@@ -86,7 +86,7 @@ bool IsDrag(QEvent::Type type) {
 
 }  // namespace
 
-TMain::TMain() {
+TMain::TMain(TSession& session) : session_(session) {
   setObjectName("Main");
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
@@ -301,8 +301,10 @@ void TMain::FileDrag(QDropEvent* event) {
   QTimer::singleShot(0, this, [this, path = *file] { RunHandler([&] { LoadFile(path); }); });
 }
 
+TTableCursor& TMain::cursor() { return session_.Cursor(); }
+
 void TMain::Update() {
-  TableCursor.EntryWidth = GetEntryWidth();
+  cursor().EntryWidth = GetEntryWidth();
   if (TextEdit->isVisible()) TextEdit->FillGrid();
   if (GraphEdit->isVisible()) GraphEdit->PlotTable();
 }
@@ -322,14 +324,14 @@ void TMain::OpenDefinition(const OpenedTable& table) {
   TableAddress->setText(Text(table.TableAddress));
   Columns->setText(Text(table.Columns));
   Rows->setText(Text(table.Rows));
-  ApplyOpenedTable(TableCursor, table);
+  ApplyOpenedTable(cursor(), table);
   TableAddressCheck();
   Update();
 }
 
 void TMain::ReadTableSize() {
-  TableCursor.Rows = ParseInteger(Text(Rows));
-  TableCursor.Columns = ParseInteger(Text(Columns));
+  cursor().Rows = ParseInteger(Text(Rows));
+  cursor().Columns = ParseInteger(Text(Columns));
 }
 
 void TMain::ShowAddressError() {
@@ -340,17 +342,18 @@ void TMain::ShowAddressError() {
 
 void TMain::BaseAddressCheck() {
   if (const std::optional<std::int32_t> base = TryParseInteger(Text(BaseAddress))) {
-    TableCursor.BaseAddress = *base;
+    cursor().BaseAddress = *base;
   } else {
     ShowAddressError();
   }
-  BaseAddress->setText(Text(HexText(TableCursor.BaseAddress, 4)));
+  BaseAddress->setText(Text(HexText(cursor().BaseAddress, 4)));
 }
 
 void TMain::TableAddressCheck() {
   BaseAddressCheck();
   if (const std::optional<std::int32_t> address = TryParseInteger(Text(TableAddress))) {
-    TableCursor.TableAddress = ClampTableAddress(*address, TableCursor.BaseAddress, RomImage.Size);
+    cursor().TableAddress =
+        ClampTableAddress(*address, cursor().BaseAddress, session_.Image().Size);
   } else {
     ShowAddressError();
   }
@@ -358,7 +361,7 @@ void TMain::TableAddressCheck() {
   Update();
 }
 
-void TMain::SetTableAddress() { TableAddress->setText(Text(HexText(TableCursor.TableAddress, 4))); }
+void TMain::SetTableAddress() { TableAddress->setText(Text(HexText(cursor().TableAddress, 4))); }
 
 void TMain::TableAddressKeyPress() { TableAddressCheck(); }
 
@@ -389,13 +392,13 @@ void TMain::RowsUpDownClick() { Update(); }
 void TMain::ColumnsUpDownClick() { Update(); }
 
 void TMain::TableSizeClick() {
-  TableCursor.EntryWidth = GetEntryWidth();
+  cursor().EntryWidth = GetEntryWidth();
   Update();
 }
 
 void TMain::StepTableAddressBy(std::int64_t delta) {
-  TableCursor.TableAddress =
-      StepTableAddress(TableCursor.TableAddress, delta, TableCursor.BaseAddress, RomImage.Size);
+  cursor().TableAddress =
+      StepTableAddress(cursor().TableAddress, delta, cursor().BaseAddress, session_.Image().Size);
   SetTableAddress();
   Update();
 }
@@ -435,7 +438,7 @@ void TMain::ToggleView(QWidget* view, QPushButton* button, const char* showCapti
                        const char* hideCaption, bool checkAddress, bool refresh) {
   if (view->isVisible()) {
     HideView(view, button, showCaption);
-  } else if (RomImage.Size != 0) {
+  } else if (session_.Image().Size != 0) {
     if (checkAddress) TableAddressCheck();
     view->setEnabled(true);
     ShowOnScreen(view);

@@ -19,7 +19,9 @@ class QMenu;
 class QPushButton;
 class QRadioButton;
 class QStatusBar;
+class TSession;
 class TSpinButton;
+struct TTableCursor;
 class TUpDown;
 
 // The control panel: file buttons and menu, the controls that set the current table, the
@@ -28,7 +30,7 @@ class TMain : public QMainWindow {
   Q_OBJECT
 
  public:
-  TMain();
+  explicit TMain(TSession& session);
 
   // Operations the other windows call.
   void Update();
@@ -142,6 +144,9 @@ class TMain : public QMainWindow {
   // Takes or refuses a drag over the window; a file dropped is loaded.
   void FileDrag(QDropEvent* event);
 
+  [[nodiscard]] TTableCursor& cursor();
+
+  TSession& session_;
   // Where the file dialogs open next: the folder and name last chosen in them.
   QString lastFolder_;
   QString lastSaveAsName_;

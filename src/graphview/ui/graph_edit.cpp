@@ -2,10 +2,10 @@
 
 #include "app/ui/controls.h"
 
+#include "app/number_text.h"
+#include "app/session.h"
 #include "app/ui/handlers.h"
 #include "app/ui/main_window.h"
-#include "app/number_text.h"
-#include "app/shared_state.h"
 #include "app/ui/windows.h"
 #include "graphview/table_heights.h"
 #include "plot/xyz_plot.h"
@@ -47,7 +47,7 @@ QLabel* PanelLabel(QWidget* parent, const char* name, const char* text, int left
 
 }  // namespace
 
-TGraphEdit::TGraphEdit() {
+TGraphEdit::TGraphEdit(TSession& session) : session_(session) {
   setObjectName("GraphEdit");
   setWindowTitle("GraphEdit");
 
@@ -83,18 +83,24 @@ TGraphEdit::TGraphEdit() {
   StatusBar1->setObjectName("StatusBar1");
   StatusBar1->setSizeGripEnabled(false);
 
+  session_.Document().AddListener(*this);
   resize(828, 615);
   move(236, 283);
 }
 
+TGraphEdit::~TGraphEdit() { session_.Document().RemoveListener(*this); }
+
+void TGraphEdit::DocumentChanged(const TDocumentChange&) { PlotTable(); }
+
 void TGraphEdit::PlotTable() {
   Main->ReadTableSize();
-  const std::int32_t rows = TableCursor.Rows;
-  const std::int32_t columns = TableCursor.Columns;
+  const TTableLayout table = LayoutOf(session_.Cursor());
+  const std::int32_t rows = table.Rows;
+  const std::int32_t columns = table.Columns;
 
   // The data block is sized to the table, up to 256 × 256; entries outside the image are not
   // read and plot at height ZOffset.
-  heights_ = TableHeights(RomImage, TableCursor, std::move(heights_));
+  heights_ = TableHeights(session_.Image(), table, std::move(heights_));
   const int plotRows = std::clamp(rows, 0, kMaxSide);
   const int plotColumns = std::clamp(columns, 0, kMaxSide);
 
@@ -115,14 +121,14 @@ void TGraphEdit::PlotTable() {
   XYZGraph->XYZPlot(heights_, plotColumns, plotRows, 0.0, 255.0, 0.0, 255.0, 0, psGrid, kNavy,
                     kLime);
 
-  XLabel->setText(Text(TableCursor.XLabelName));
-  YLabel->setText(Text(TableCursor.YLabelName));
-  ZLabel->setText(Text(TableCursor.ZLabelName));
+  XLabel->setText(Text(table.XLabelName));
+  YLabel->setText(Text(table.YLabelName));
+  ZLabel->setText(Text(table.ZLabelName));
   Rows->setText("Rows : " + QString::number(rows));
   Columns->setText("Columns : " + QString::number(columns));
-  CurrentTable->setText("Table : " + Text(TableCursor.TableName));
+  CurrentTable->setText("Table : " + Text(table.TableName));
   // HexText's "0x" and at least four upper-case digits.
-  TableAddress->setText("Address : " + Text(HexText(TableCursor.TableAddress, 4)));
+  TableAddress->setText("Address : " + Text(HexText(table.TableAddress, 4)));
 }
 
 void TGraphEdit::FormResize() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "graphview/table_heights.h"
+#include "image/image_document.h"
 
 #include <QWidget>
 
@@ -9,15 +10,18 @@
 class QLabel;
 class QPushButton;
 class QStatusBar;
+class TSession;
 class TXYZPlot;
 
 // The graph view: the current table as a 3D wire grid — table columns along X, rows along Y,
-// the scaled entry values as heights — in a plot the user turns with the mouse.
-class TGraphEdit : public QWidget {
+// the scaled entry values as heights — in a plot the user turns with the mouse. Every change
+// of the session's image rebuilds the plot, shown or not.
+class TGraphEdit : public QWidget, private TDocumentListener {
   Q_OBJECT
 
  public:
-  TGraphEdit();
+  explicit TGraphEdit(TSession& session);
+  ~TGraphEdit() override;
 
   // Rebuilds the plot and the labels from the current table.
   void PlotTable();
@@ -46,5 +50,9 @@ class TGraphEdit : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void DocumentChanged(const TDocumentChange& change) override;
+  void DocumentReset() override {}
+
+  TSession& session_;
   std::vector<double> heights_;  // reused between refreshes
 };

@@ -1,15 +1,13 @@
 #include "textview/ui/text_edit.h"
 
+#include "app/number_text.h"
+#include "app/session.h"
 #include "app/ui/controls.h"
 #include "app/ui/handlers.h"
 #include "app/ui/main_window.h"
-#include "app/number_text.h"
 #include "app/ui/screen_placement.h"
-#include "app/shared_state.h"
 #include "app/ui/windows.h"
-#include "graphview/ui/graph_edit.h"
-#include "image/image_document.h"
-#include "image/rom_image.h"
+#include "image/document_entries.h"
 #include "textview/entry_edit.h"
 #include "textview/table_clipboard.h"
 #include "textview/ui/text_grid.h"
@@ -47,36 +45,13 @@ QRadioButton* ModeButton(QWidget* parent, const char* name, const char* caption,
   return button;
 }
 
-enum class HistoryKey { None, Undo, Redo, Copy, Paste };
-
-// Ctrl+Z undoes; Ctrl+Shift+Z and Ctrl+Y redo; Ctrl+C copies the table, Ctrl+V pastes.
-HistoryKey HistoryKeyOf(const QKeyEvent* key) {
-  const Qt::KeyboardModifiers modifiers =
-      key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
-  if (key->key() == Qt::Key_Z && modifiers == Qt::ControlModifier) return HistoryKey::Undo;
-  if (key->key() == Qt::Key_Z && modifiers == (Qt::ControlModifier | Qt::ShiftModifier)) {
-    return HistoryKey::Redo;
-  }
-  if (modifiers != Qt::ControlModifier) return HistoryKey::None;
-  switch (key->key()) {
-    case Qt::Key_Y:
-      return HistoryKey::Redo;
-    case Qt::Key_C:
-      return HistoryKey::Copy;
-    case Qt::Key_V:
-      return HistoryKey::Paste;
-    default:
-      return HistoryKey::None;
-  }
-}
-
 bool IsEnter(const QKeyEvent* key) {
   return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter || key->text() == "\r";
 }
 
 }  // namespace
 
-TTextEdit::TTextEdit() {
+TTextEdit::TTextEdit(TSession& session) : session_(session) {
   setObjectName("TextEdit");
   setWindowTitle("TextEdit");
 
@@ -89,7 +64,7 @@ TTextEdit::TTextEdit() {
 
   Panel1 = new QWidget(this);
   Panel1->setObjectName("Panel1");
-  model_ = new TTextGridModel(this);
+  model_ = new TTextGridModel(session_, this);
   TextGrid = new TTextGrid(model_, Panel1);
   TextGrid->setObjectName("TextGrid");
   delegate_ = new TTextGridDelegate([this](const QKeyEvent* key) { return TextGridKeyPress(key); },
@@ -131,24 +106,67 @@ TTextEdit::TTextEdit() {
     ConnectHandler(mode, &QRadioButton::clicked, this, &TTextEdit::ViewAsHexClick);
   }
 
+  CopyTableAction = AddAction("CopyTable", "Copy Table", {QKeySequence(Qt::CTRL | Qt::Key_C)},
+                              &TTextEdit::CopyTable);
+  PasteAction =
+      AddAction("Paste", "Paste", {QKeySequence(Qt::CTRL | Qt::Key_V)}, &TTextEdit::PasteBlock);
+  UndoAction =
+      AddAction("Undo", "Undo", {QKeySequence(Qt::CTRL | Qt::Key_Z)}, &TTextEdit::UndoEdit);
+  RedoAction = AddAction(
+      "Redo", "Redo",
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
+      &TTextEdit::RedoEdit);
+  UpdateActions();
+  session_.Document().AddListener(*this);
+
   resize(527, 352);
   move(305, 200);
   FormResize();
 }
 
+TTextEdit::~TTextEdit() { session_.Document().RemoveListener(*this); }
+
+QAction* TTextEdit::AddAction(const char* name, const char* caption,
+                              const QList<QKeySequence>& keys, void (TTextEdit::*handler)()) {
+  auto* action = new QAction(caption, this);
+  action->setObjectName(name);
+  action->setShortcuts(keys);
+  // Only while the grid or a mode button has the focus: keys typed into a cell's in-place
+  // editor act on its text.
+  action->setShortcutContext(Qt::WidgetShortcut);
+  for (QWidget* target : std::initializer_list<QWidget*>{TextGrid, Raw, Hex, Scaled}) {
+    target->addAction(action);
+  }
+  ConnectHandler(action, &QAction::triggered, this, handler);
+  return action;
+}
+
+QAction* TTextEdit::ActionOfKey(const QKeyEvent* key) const {
+  const Qt::KeyboardModifiers modifiers =
+      key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier);
+  const QKeySequence pressed(QKeyCombination(modifiers, static_cast<Qt::Key>(key->key())));
+  for (QAction* action : TextGrid->actions()) {
+    if (action->shortcuts().contains(pressed)) return action;
+  }
+  return nullptr;
+}
+
+void TTextEdit::UpdateActions() {
+  UndoAction->setEnabled(session_.Document().CanUndo());
+  RedoAction->setEnabled(session_.Document().CanRedo());
+}
+
 void TTextEdit::FillGrid() {
   Main->ReadTableSize();
   TTextGridModel::Layout layout;
-  layout.rows = TableCursor.Rows;
-  layout.columns = TableCursor.Columns;
   const CursorInputs inputs = Main->CurrentInputs();
+  layout.table = LayoutOf(session_.Cursor(), inputs.EntryWidth);
   layout.tableAddress = ParseInteger(inputs.TableAddress);
-  layout.width = inputs.EntryWidth;
   layout.mode = Hex->isChecked()   ? DisplayMode::Hex
                 : Raw->isChecked() ? DisplayMode::Raw
                                    : DisplayMode::Scaled;
   if (delegate_->OpenEditor() != nullptr) CloseEditor(false);
-  const bool reset = model_->Refresh(layout, TableCursor);
+  const bool reset = model_->Refresh(layout);
 
   // A reset brings the header row and column back into the table; keep them as headers.
   if (reset) {
@@ -156,7 +174,7 @@ void TTextEdit::FillGrid() {
     TextGrid->setColumnHidden(0, true);
   }
   QHeaderView* columnHeaders = TextGrid->horizontalHeader();
-  if (const int columnWidth = layout.width.Bytes() * 20 + 10;
+  if (const int columnWidth = layout.table.Width() * 20 + 10;
       reset || columnHeaders->defaultSectionSize() != columnWidth) {
     columnHeaders->setDefaultSectionSize(columnWidth);
   }
@@ -168,7 +186,7 @@ void TTextEdit::FillGrid() {
 }
 
 void TTextEdit::FillCell(std::int32_t row, std::int32_t column, EntryWidth width) {
-  model_->RenderCell(row, column, width);
+  model_->RenderCell(row, column, LayoutOf(session_.Cursor(), width));
 }
 
 void TTextEdit::ViewAsHexClick() { FillGrid(); }
@@ -213,26 +231,14 @@ bool TTextEdit::TextGridKeyPress(const QKeyEvent* key) {
     // An open editor was closed here; the key must not reach it and commit its text again.
     return true;
   }
-  // While the in-place editor is open, these keys act on its text.
-  if (const HistoryKey history = HistoryKeyOf(key);
-      history != HistoryKey::None && delegate_->OpenEditor() == nullptr) {
-    switch (history) {
-      case HistoryKey::Undo:
-        UndoEdit();
-        break;
-      case HistoryKey::Redo:
-        RedoEdit();
-        break;
-      case HistoryKey::Copy:
-        CopyTable();
-        break;
-      case HistoryKey::Paste:
-        PasteBlock();
-        break;
-      case HistoryKey::None:
-        break;
+  // The keys of the window's actions, while no value is being typed into a cell. The
+  // shortcuts do the same where the toolkit delivers them; this also serves a key sent
+  // straight to the grid of a window that is not the active one.
+  if (delegate_->OpenEditor() == nullptr) {
+    if (QAction* action = ActionOfKey(key)) {
+      if (action->isEnabled()) action->trigger();
+      return true;
     }
-    return true;
   }
   if (key->text() == "+") {
     StepSelectedEntry(1);
@@ -262,20 +268,16 @@ void TTextEdit::EnterKey() {
   std::int32_t row = 0;
   std::int32_t column = 0;
   if (!SelectedEntry(row, column)) return;
-  const EntryWidth width = Main->GetEntryWidth();
+  const TTableLayout table = CurrentTable();
   // An entry outside the image is never written; its cell simply shows empty again.
-  const EntryEdit edit = StoreEntryText(ImageDocument, TableCursor, row, column, width,
-                                        model_->CellText(row + 1, column + 1).toStdString());
+  const EntryEdit edit = PlanTextEdit(session_.Document().Bytes(), table, row, column,
+                                      model_->CellText(row + 1, column + 1).toStdString());
   if (const auto* rejected = std::get_if<EntryRejected>(&edit)) {
     QMessageBox box(QMessageBox::NoIcon, "Input Error", Text(rejected->Message), QMessageBox::Ok,
                     this);
     box.exec();
   }
-  if (const auto* stored = std::get_if<EntryStored>(&edit)) {
-    model_->NoteEntryStored(stored->OldValue, stored->NewValue);
-  }
-  GraphEdit->PlotTable();
-  FillCell(row, column, width);
+  ShowUnchanged(ApplyEntryEdit(session_.Document(), edit, table.Type), row, column, table);
 }
 
 void TTextEdit::StepSelectedEntry(std::int32_t step) {
@@ -284,33 +286,36 @@ void TTextEdit::StepSelectedEntry(std::int32_t step) {
   std::int32_t row = 0;
   std::int32_t column = 0;
   if (!SelectedEntry(row, column)) return;
-  const EntryWidth width = Main->GetEntryWidth();
-  const EntryEdit edit = StepEntry(ImageDocument, TableCursor, row, column, width, step);
-  if (const auto* stored = std::get_if<EntryStored>(&edit)) {
-    model_->NoteEntryStored(stored->OldValue, stored->NewValue);
-  }
-  GraphEdit->PlotTable();
-  FillCell(row, column, width);
+  const TTableLayout table = CurrentTable();
+  const EntryEdit edit = PlanStep(session_.Document().Bytes(), table, row, column, step);
+  ShowUnchanged(ApplyEntryEdit(session_.Document(), edit, table.Type), row, column, table);
 }
 
-void TTextEdit::UndoEdit() {
-  if (ImageDocument.Undo().Applied()) RefreshAfterHistoryStep();
+void TTextEdit::ShowUnchanged(const TEditOutcome& outcome, std::int32_t row, std::int32_t column,
+                              const TTableLayout& table) {
+  // A change reaches every view through the document; the cell still shows the image's value
+  // in place of a refused or typed text when nothing changed.
+  if (!outcome.Applied()) model_->RenderCell(row, column, table);
 }
 
-void TTextEdit::RedoEdit() {
-  if (ImageDocument.Redo().Applied()) RefreshAfterHistoryStep();
+void TTextEdit::UndoEdit() { (void)session_.Document().Undo(); }
+
+void TTextEdit::RedoEdit() { (void)session_.Document().Redo(); }
+
+TTableLayout TTextEdit::CurrentTable() const {
+  return LayoutOf(session_.Cursor(), Main->GetEntryWidth());
 }
 
-TTableCursor TTextEdit::ShownTable() {
-  TTableCursor table = TableCursor;
+TTableLayout TTextEdit::ShownTable() const {
+  TTableLayout table = CurrentTable();
   table.Rows = std::clamp(table.Rows, 0, TTextGridModel::kMaxSide);
   table.Columns = std::clamp(table.Columns, 0, TTextGridModel::kMaxSide);
   return table;
 }
 
 void TTextEdit::CopyTable() {
-  QGuiApplication::clipboard()->setText(Text(
-      TableText(RomImage, ShownTable(), Main->GetEntryWidth().Bytes(), model_->layout().mode)));
+  QGuiApplication::clipboard()->setText(
+      Text(TableText(session_.Image(), ShownTable(), model_->layout().mode)));
 }
 
 void TTextEdit::PasteBlock() {
@@ -318,37 +323,54 @@ void TTextEdit::PasteBlock() {
   std::int32_t row = 0;
   std::int32_t column = 0;
   if (!SelectedEntry(row, column)) return;
-  const TTableCursor table = ShownTable();
-  const TPasteOutcome outcome =
-      PasteTableText(ImageDocument, table, Main->GetEntryWidth().Bytes(),
-                     QGuiApplication::clipboard()->text().toStdString(), row, column);
+  const TTableLayout table = ShownTable();
+  const TPasteOutcome outcome = PasteTableText(
+      session_.Document(), table, QGuiApplication::clipboard()->text().toStdString(), row, column);
   if (outcome.refusal) {
     QMessageBox box(QMessageBox::NoIcon, "Paste Error",
-                    Text(PasteRefusalText(*outcome.refusal, table)), QMessageBox::Ok, this);
+                    Text(PasteRefusalText(*outcome.refusal, table.Rows, table.Columns)),
+                    QMessageBox::Ok, this);
     box.exec();
-    return;
   }
-  if (outcome.edit.Applied()) RefreshAfterHistoryStep();
 }
 
 QMenu* TTextEdit::ContextMenu(QWidget* parent) {
+  UpdateActions();
   auto* menu = new QMenu(parent);
-  ConnectHandler(menu->addAction("Copy Table"), &QAction::triggered, this, &TTextEdit::CopyTable);
-  ConnectHandler(menu->addAction("Paste"), &QAction::triggered, this, &TTextEdit::PasteBlock);
+  menu->addActions({CopyTableAction, PasteAction});
   menu->addSeparator();
-  QAction* undo = menu->addAction("Undo");
-  undo->setEnabled(ImageDocument.CanUndo());
-  ConnectHandler(undo, &QAction::triggered, this, &TTextEdit::UndoEdit);
-  QAction* redo = menu->addAction("Redo");
-  redo->setEnabled(ImageDocument.CanRedo());
-  ConnectHandler(redo, &QAction::triggered, this, &TTextEdit::RedoEdit);
+  menu->addActions({UndoAction, RedoAction});
   return menu;
 }
 
-void TTextEdit::RefreshAfterHistoryStep() {
-  // The restored bytes may lie anywhere in the table, or outside it: show every cell again.
-  GraphEdit->PlotTable();
+void TTextEdit::DocumentChanged(const TDocumentChange& change) {
+  UpdateActions();
+  // One entry of the table: its cell alone is shown again, and the shades' range follows the
+  // value. Anything else (a block, an undo elsewhere) shows every cell again.
+  const TTableLayout table = CurrentTable();
+  if (const std::optional<TEntryCell> cell = EntryHolding(table, change.range)) {
+    const std::span<const std::uint8_t> image = session_.Document().Bytes();
+    const std::optional<std::int64_t> before = EntryValueBefore(table, image, *cell, change);
+    const std::optional<std::int64_t> after = table.ReadValue(image, cell->row, cell->column);
+    if (before && after && model_->layout().table.Type == table.Type) {
+      model_->NoteEntryStored(*before, *after);
+    } else {
+      model_->ForgetValueRange();
+    }
+    model_->RenderCell(cell->row, cell->column, table);
+    return;
+  }
   FillGrid();
+}
+
+void TTextEdit::DocumentReset() {
+  UpdateActions();
+  model_->ForgetValueRange();
+}
+
+void TTextEdit::DocumentSaved() {
+  // The marks of changed cells go: the bytes they compare with are the saved ones now.
+  TextGrid->viewport()->update();
 }
 
 void TTextEdit::closeEvent(QCloseEvent* event) {

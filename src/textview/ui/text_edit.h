@@ -1,12 +1,14 @@
 #pragma once
 
-#include "app/shared_state.h"
 #include "image/entry_width.h"
+#include "image/image_document.h"
+#include "image/table_layout.h"
 
 #include <QWidget>
 
 #include <cstdint>
 
+class QAction;
 class QKeyEvent;
 class QMenu;
 class QRadioButton;
@@ -14,14 +16,17 @@ class QTableView;
 class TGridCorner;
 class TTextGridDelegate;
 class TTextGridModel;
+class TSession;
 
 // The text view: the current table as a grid of numbers with address headers, edited in
-// place. Enter stores the selected cell's text; plus and minus step its entry.
-class TTextEdit : public QWidget {
+// place. Enter stores the selected cell's text; plus and minus step its entry. Every change of
+// the session's image reaches the grid through the document, whoever made it.
+class TTextEdit : public QWidget, private TDocumentListener {
   Q_OBJECT
 
  public:
-  TTextEdit();
+  explicit TTextEdit(TSession& session);
+  ~TTextEdit() override;
 
   // Sizes the grid for the current table and renders every header and cell.
   void FillGrid();
@@ -38,9 +43,16 @@ class TTextEdit : public QWidget {
   // cell as one undoable step, or refused whole with a box.
   void CopyTable();
   void PasteBlock();
-  // The grid's context menu: Copy Table, Paste, Undo and Redo, the last two enabled only
-  // when there is a step to take. The caller owns it through `parent`.
+  // The grid's context menu: the window's actions (Copy Table, Paste, Undo and Redo, the last
+  // two enabled only when there is a step to take). The caller owns it through `parent`.
   QMenu* ContextMenu(QWidget* parent);
+
+  // The window's commands, with their keys; they act while the grid or a mode button has the
+  // focus and no value is being typed into a cell.
+  QAction* CopyTableAction;
+  QAction* PasteAction;
+  QAction* UndoAction;
+  QAction* RedoAction;
 
   void ViewAsHexClick();
   void FormResize();
@@ -63,14 +75,28 @@ class TTextEdit : public QWidget {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void DocumentChanged(const TDocumentChange& change) override;
+  void DocumentReset() override;
+  void DocumentSaved() override;
+
+  QAction* AddAction(const char* name, const char* caption, const QList<QKeySequence>& keys,
+                     void (TTextEdit::*handler)());
+  void UpdateActions();
+  // The action whose key this is, if any.
+  [[nodiscard]] QAction* ActionOfKey(const QKeyEvent* key) const;
   void EnterKey();
   void StepSelectedEntry(std::int32_t step);
+  // Shows the cell again after an edit that did not change the image.
+  void ShowUnchanged(const TEditOutcome& outcome, std::int32_t row, std::int32_t column,
+                     const TTableLayout& table);
   [[nodiscard]] bool SelectedEntry(std::int32_t& row, std::int32_t& column) const;
   void CloseEditor(bool keepTypedText);
-  void RefreshAfterHistoryStep();
-  // The current table bounded as the grid bounds it.
-  [[nodiscard]] static TTableCursor ShownTable();
+  // The current table at the main window's entry width, as an edit stores into it.
+  [[nodiscard]] TTableLayout CurrentTable() const;
+  // The same, bounded as the grid bounds it.
+  [[nodiscard]] TTableLayout ShownTable() const;
 
+  TSession& session_;
   TTextGridModel* model_;
   TTextGridDelegate* delegate_;
   TGridCorner* corner_;

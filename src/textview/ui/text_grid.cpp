@@ -55,7 +55,7 @@ void TTextGrid::DrawCell(PaintContext& context, int row, int column, int top, in
     text = palette().color(QPalette::HighlightedText);
   } else if (context.values) {
     // Cells outside the image have no value and stay plain.
-    if (const std::optional<std::uint32_t> value = model_->RawValue(row, column)) {
+    if (const std::optional<std::int64_t> value = model_->RawValue(row, column)) {
       const TCellShade shade = HeatShade(*value, *context.values);
       const TCellLook look{
           model_->CellText(row, column),

@@ -1,11 +1,9 @@
 #include "textview/ui/text_grid_model.h"
 
-#include "app/ui/controls.h"
 #include "app/number_text.h"
+#include "app/session.h"
+#include "app/ui/controls.h"
 #include "image/document_entries.h"
-#include "image/image_document.h"
-#include "image/rom_image.h"
-#include "image/table_entry.h"
 
 #include <algorithm>
 #include <optional>
@@ -17,14 +15,14 @@ int GridSide(std::int32_t count) { return std::clamp(count, 0, TTextGridModel::k
 
 }  // namespace
 
-TTextGridModel::TTextGridModel(QObject* parent) : QAbstractTableModel(parent) {}
+TTextGridModel::TTextGridModel(const TSession& session, QObject* parent)
+    : QAbstractTableModel(parent), session_(session) {}
 
-bool TTextGridModel::Refresh(const Layout& layout, const TTableCursor& cursor) {
-  const bool sameShape = GridSide(layout.rows) == GridSide(layout_.rows) &&
-                         GridSide(layout.columns) == GridSide(layout_.columns);
+bool TTextGridModel::Refresh(const Layout& layout) {
+  const bool sameShape = GridSide(layout.table.Rows) == GridSide(layout_.table.Rows) &&
+                         GridSide(layout.table.Columns) == GridSide(layout_.table.Columns);
   if (!sameShape) beginResetModel();
   layout_ = layout;
-  cursor_ = cursor;
   keptTexts_.clear();
   valueRange_.reset();
   if (!sameShape) {
@@ -37,58 +35,52 @@ bool TTextGridModel::Refresh(const Layout& layout, const TTableCursor& cursor) {
   return false;
 }
 
-void TTextGridModel::RenderCell(std::int32_t row, std::int32_t column, EntryWidth width) {
+void TTextGridModel::RenderCell(std::int32_t row, std::int32_t column, const TTableLayout& table) {
   const int gridRow = row + 1;
   const int gridColumn = column + 1;
   if (row < 0 || column < 0 || gridRow >= rowCount() || gridColumn >= columnCount()) return;
-  keptTexts_[{gridRow, gridColumn}] = EntryCellText(row, column, width, TableCursor);
+  keptTexts_[{gridRow, gridColumn}] = EntryCellText(row, column, table);
   const QModelIndex cell = index(gridRow, gridColumn);
   emit dataChanged(cell, cell);
 }
 
-QString TTextGridModel::EntryCellText(std::int32_t row, std::int32_t column, EntryWidth width,
-                                      const TTableCursor& cursor) const {
-  const std::span<const std::uint8_t> image = ImageBytes(RomImage);
-  const std::optional<std::size_t> position =
-      EntryPositionInside(image, cursor, row, column, width.Bytes());
-  if (!position) return {};
-  return Text(EntryText(layout_.mode, ReadEntryAt(image, *position, width.Bytes()), width.Bytes()));
+QString TTextGridModel::EntryCellText(std::int32_t row, std::int32_t column,
+                                      const TTableLayout& table) const {
+  const std::optional<std::uint32_t> bits =
+      table.ReadBits(session_.Document().Bytes(), row, column);
+  if (!bits) return {};
+  return Text(EntryText(layout_.mode, table.Type, *bits));
 }
 
 QString TTextGridModel::CellText(int gridRow, int gridColumn) const {
   if (gridRow == 0 && gridColumn == 0) return Text(HexText(layout_.tableAddress, 4));
-  if (gridRow == 0) return Text(ColumnHeaderText(gridColumn - 1, layout_.width.Bytes()));
+  if (gridRow == 0) return Text(ColumnHeaderText(gridColumn - 1, layout_.table.Width()));
   if (gridColumn == 0) {
-    return Text(
-        RowHeaderText(layout_.tableAddress, gridRow - 1, layout_.columns, layout_.width.Bytes()));
+    return Text(RowHeaderText(layout_.tableAddress, gridRow - 1, layout_.table.Columns,
+                              layout_.table.Width()));
   }
   if (const auto kept = keptTexts_.find({gridRow, gridColumn}); kept != keptTexts_.end()) {
     return kept->second;
   }
-  return EntryCellText(gridRow - 1, gridColumn - 1, layout_.width, cursor_);
+  return EntryCellText(gridRow - 1, gridColumn - 1, layout_.table);
 }
 
-std::optional<std::uint32_t> TTextGridModel::RawValue(int gridRow, int gridColumn) const {
+std::optional<std::int64_t> TTextGridModel::RawValue(int gridRow, int gridColumn) const {
   if (gridRow < 1 || gridColumn < 1) return std::nullopt;
-  const std::span<const std::uint8_t> image = ImageBytes(RomImage);
-  const int width = layout_.width.Bytes();
-  const std::optional<std::size_t> position =
-      EntryPositionInside(image, cursor_, gridRow - 1, gridColumn - 1, width);
-  if (!position) return std::nullopt;
-  return ReadEntryAt(image, *position, width);
+  return layout_.table.ReadValue(session_.Document().Bytes(), gridRow - 1, gridColumn - 1);
 }
 
 std::optional<TValueRange> TTextGridModel::ValueRange() const {
   if (!valueRange_) {
-    TTableCursor table = cursor_;
+    TTableLayout table = layout_.table;
     table.Rows = std::clamp(table.Rows, 0, kMaxSide);
     table.Columns = std::clamp(table.Columns, 0, kMaxSide);
-    valueRange_ = TableValueRange(RomImage, table, layout_.width.Bytes());
+    valueRange_ = TableValueRange(session_.Image(), table);
   }
   return *valueRange_;
 }
 
-void TTextGridModel::NoteEntryStored(std::uint32_t oldValue, std::uint32_t newValue) {
+void TTextGridModel::NoteEntryStored(std::int64_t oldValue, std::int64_t newValue) {
   if (!valueRange_ || !*valueRange_) {
     valueRange_.reset();
     return;
@@ -107,16 +99,15 @@ void TTextGridModel::ChangedMarks(int gridRow, int firstGridColumn, std::span<bo
     std::fill(marks.begin(), marks.end(), false);
     return;
   }
-  RowChanges(ImageDocument, cursor_, gridRow - 1, firstGridColumn - 1, layout_.width.Bytes(),
-             marks);
+  RowChanges(session_.Document(), layout_.table, gridRow - 1, firstGridColumn - 1, marks);
 }
 
 int TTextGridModel::rowCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : GridSide(layout_.rows);
+  return parent.isValid() ? 0 : GridSide(layout_.table.Rows);
 }
 
 int TTextGridModel::columnCount(const QModelIndex& parent) const {
-  return parent.isValid() ? 0 : GridSide(layout_.columns);
+  return parent.isValid() ? 0 : GridSide(layout_.table.Columns);
 }
 
 QVariant TTextGridModel::data(const QModelIndex& index, int role) const {

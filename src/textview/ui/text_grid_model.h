@@ -1,11 +1,12 @@
 #pragma once
 
-#include "app/shared_state.h"
-#include "image/entry_width.h"
+#include "image/table_layout.h"
 #include "textview/entry_text.h"
 #include "textview/heat_shade.h"
 
 #include <QAbstractTableModel>
+
+class TSession;
 
 #include <cstdint>
 #include <map>
@@ -15,7 +16,7 @@
 
 // The text view's grid as a model of text cells. Row 0 holds the column headers, column 0
 // the row headers, (0, 0) the table address. No text is stored per cell: each is made when
-// the view asks for it, from the image and the cursor as they were at the last refresh, so a
+// the view asks for it, from the session's image and the table of the last refresh, so a
 // refresh costs the same for any table size. Only texts typed in place and cells rendered
 // again after an edit are kept, until the next refresh.
 class TTextGridModel : public QAbstractTableModel {
@@ -24,37 +25,37 @@ class TTextGridModel : public QAbstractTableModel {
  public:
   // What a refresh shows.
   struct Layout {
-    std::int32_t rows = 16;
-    std::int32_t columns = 16;
+    TTableLayout table;             // the entries the cells show
     std::int32_t tableAddress = 0;  // as typed in the main window, for the headers
-    EntryWidth width;
     DisplayMode mode = DisplayMode::Raw;
   };
 
   // The grid's side is held to this many table rows or columns, whatever was typed.
   static constexpr std::int32_t kMaxSide = 65535;
 
-  explicit TTextGridModel(QObject* parent);
+  TTextGridModel(const TSession& session, QObject* parent);
 
-  // Takes a refresh's layout and the cursor to read entries through; every text is made anew.
-  // Returns whether the grid changed shape (a model reset).
-  bool Refresh(const Layout& layout, const TTableCursor& cursor);
+  // Takes a refresh's layout; every text is made anew. Returns whether the grid changed shape
+  // (a model reset).
+  bool Refresh(const Layout& layout);
 
-  // Renders the cell of table entry (row, column) again, from the current image and cursor.
-  void RenderCell(std::int32_t row, std::int32_t column, EntryWidth width);
+  // Renders the cell of table entry (row, column) again, from the image as `table` reads it.
+  void RenderCell(std::int32_t row, std::int32_t column, const TTableLayout& table);
 
   [[nodiscard]] const Layout& layout() const { return layout_; }
   [[nodiscard]] QString CellText(int gridRow, int gridColumn) const;
 
   // The raw value of a normal cell's entry, or nothing for a header or an entry outside the
   // image: what its shade follows.
-  [[nodiscard]] std::optional<std::uint32_t> RawValue(int gridRow, int gridColumn) const;
+  [[nodiscard]] std::optional<std::int64_t> RawValue(int gridRow, int gridColumn) const;
   // The smallest and largest raw value of the table's entries inside the image, worked out
   // once after each refresh or edit; nothing when no entry lies inside the image.
   [[nodiscard]] std::optional<TValueRange> ValueRange() const;
   // One entry went from `oldValue` to `newValue`: the range is widened when it can be, and
   // worked out again only when the old value was the smallest or largest.
-  void NoteEntryStored(std::uint32_t oldValue, std::uint32_t newValue);
+  void NoteEntryStored(std::int64_t oldValue, std::int64_t newValue);
+  // The image changed in ways no single entry tells: the range is worked out again.
+  void ForgetValueRange() { valueRange_.reset(); }
   // Whether the entries of grid row `gridRow` from `firstGridColumn` on differ from the
   // image's baseline, one mark per entry.
   void ChangedMarks(int gridRow, int firstGridColumn, std::span<bool> marks) const;
@@ -67,11 +68,11 @@ class TTextGridModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
-  [[nodiscard]] QString EntryCellText(std::int32_t row, std::int32_t column, EntryWidth width,
-                                      const TTableCursor& cursor) const;
+  [[nodiscard]] QString EntryCellText(std::int32_t row, std::int32_t column,
+                                      const TTableLayout& table) const;
 
+  const TSession& session_;
   Layout layout_;
-  TTableCursor cursor_;
   std::map<std::pair<int, int>, QString> keptTexts_;
   // The value range of the last refresh or edit; empty until a paint asks for it.
   mutable std::optional<std::optional<TValueRange>> valueRange_;
