@@ -12,4 +12,6 @@ void ApplyOpenedTable(TTableCursor& cursor, const OpenedTable& table) {
   cursor.Columns = ParseInteger(table.Columns);
   cursor.ZScale = static_cast<float>(ParseFloat(table.ZScale));
   cursor.ZOffset = static_cast<float>(ParseFloat(table.ZOffset));
+  cursor.EntrySigned = table.EntrySigned;
+  cursor.EntryOrder = table.EntryOrder;
 }

@@ -2,8 +2,9 @@
 
 // The main window's current inputs as one value, for the windows that build on them: the
 // texts of its table address, columns and rows boxes as they stand, the entry width of its
-// width buttons and its bit-wise flag.
+// width buttons, its bit-wise flag and the current table's entry sign and byte order.
 
+#include "image/element_type.h"
 #include "image/entry_width.h"
 
 #include <string>
@@ -14,6 +15,9 @@ struct CursorInputs {
   std::string Columns;
   std::string Rows;
   ::EntryWidth EntryWidth;  // GetEntryWidth: 1, 2 or 4
+  // The current table's entries: two's complement, and their byte order.
+  bool EntrySigned = false;
+  TByteOrder EntryOrder = TByteOrder::BigEndian;
 };
 
 // A table definition opened as the current table, as the table editor's panel shows it.
@@ -29,11 +33,14 @@ struct OpenedTable {
   std::string ZLabelName;
   std::string ZScale;
   std::string ZOffset;
+  // The definition's entry format, for the cursor.
+  bool EntrySigned = false;
+  TByteOrder EntryOrder = TByteOrder::BigEndian;
 };
 
 struct TTableCursor;
 
 // What opening a table does to the cursor, in this order: the names; Rows and Columns by
 // ParseInteger, whose ConversionError ends it with what was set before kept; ZScale and
-// ZOffset by ParseFloat.
+// ZOffset by ParseFloat; the entries' sign and byte order.
 void ApplyOpenedTable(TTableCursor& cursor, const OpenedTable& table);

@@ -57,7 +57,8 @@ DefinitionList::DefinitionList(ListKind kind)
       captions_(kind == ListKind::Ordinary ? TableDefinition::Captions()
                                            : BitWiseDefinition::Captions()),
       widths_(kind == ListKind::Ordinary ? TableDefinition::Widths() : BitWiseDefinition::Widths()),
-      fields_(captions_.size()) {}
+      fields_(captions_.size()),
+      formats_(1) {}
 
 int DefinitionList::DataRowCount() const {
   return static_cast<int>(fields_.size() / captions_.size());
@@ -74,6 +75,11 @@ int DefinitionList::ColumnWidth(int column) const {
 }
 
 void DefinitionList::SetCurrentRow(int row) { current_row_ = std::clamp(row, 1, DataRowCount()); }
+
+std::size_t DefinitionList::RowIndex(int row) const {
+  if (row < 1 || row > DataRowCount()) throw std::out_of_range("no such definition row");
+  return static_cast<std::size_t>(row - 1);
+}
 
 std::size_t DefinitionList::Index(int row, int column) const {
   if (row < 1 || row > DataRowCount() || column < 0 || column >= ColumnCount()) {
@@ -94,20 +100,31 @@ void DefinitionList::SetField(int row, int column, std::string text) {
   fields_[Index(row, column)] = std::move(text);
 }
 
+std::span<const std::string> DefinitionList::Row(int row) const {
+  return std::span(fields_).subspan(Index(row, 0), captions_.size());
+}
+
+TEntryFormat DefinitionList::Format(int row) const { return formats_[RowIndex(row)]; }
+
+void DefinitionList::SetFormat(int row, TEntryFormat format) { formats_[RowIndex(row)] = format; }
+
 void DefinitionList::Clear() {
   fields_.assign(captions_.size(), std::string());
+  formats_.assign(1, TEntryFormat{});
   in_use_ = false;
   current_row_ = 1;
 }
 
-int DefinitionList::Append(std::vector<std::string> fields) {
+int DefinitionList::Append(std::vector<std::string> fields, TEntryFormat format) {
   if (fields.size() > captions_.size()) throw std::invalid_argument("too many definition fields");
   fields.resize(captions_.size());
   if (in_use_) {
     fields_.insert(fields_.end(), std::make_move_iterator(fields.begin()),
                    std::make_move_iterator(fields.end()));
+    formats_.push_back(format);
   } else {
     std::move(fields.begin(), fields.end(), fields_.begin());
+    formats_.front() = format;
     in_use_ = true;
   }
   return DataRowCount();
@@ -118,6 +135,7 @@ void DefinitionList::DeleteSelected() {
   if (DataRowCount() > 1) {
     const auto first = fields_.begin() + (current_row_ - 1) * columns;
     fields_.erase(first, first + columns);
+    formats_.erase(formats_.begin() + (current_row_ - 1));
     current_row_ = std::min(current_row_, DataRowCount());
   } else {
     Clear();
@@ -153,10 +171,13 @@ std::vector<std::string> NewBitWiseDefinition(std::string tableAddress) {
 }
 
 AddedDefinition AddDefinitionFromInputs(TableDefinitions& lists, const CursorInputs& inputs) {
+  const TEntryFormat format{inputs.EntrySigned, inputs.EntryOrder};
   if (inputs.MultiBit) {
-    return {ListKind::BitWise, lists.BitWise.Append(NewBitWiseDefinition(inputs.TableAddress))};
+    return {ListKind::BitWise,
+            lists.BitWise.Append(NewBitWiseDefinition(inputs.TableAddress), format)};
   }
   return {ListKind::Ordinary,
           lists.Ordinary.Append(NewTableDefinition(inputs.TableAddress, inputs.Columns, inputs.Rows,
-                                                   inputs.EntryWidth.Bytes()))};
+                                                   inputs.EntryWidth.Bytes()),
+                                format)};
 }

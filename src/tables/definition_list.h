@@ -3,8 +3,10 @@
 // The two lists of table definitions the table editor keeps for the run: ordinary tables and
 // bit-wise tables. Every field is held as the text the user sees; numbers are converted only
 // where a field is used, so a field always reads back exactly what was written or typed.
+// Beside its texts each row keeps its entries' sign and byte order, which no column holds.
 
 #include "app/cursor_inputs.h"
+#include "tables/typed_definition.h"
 
 #include <cstdint>
 #include <span>
@@ -79,22 +81,31 @@ class DefinitionList {
   [[nodiscard]] const std::string& Field(int row, int column) const;
   // Stores the text unchecked, as typing it into the cell does; InUse does not change.
   void SetField(int row, int column, std::string text);
+  // The fields of data row `row`, one per column. Throws std::out_of_range outside the data.
+  [[nodiscard]] std::span<const std::string> Row(int row) const;
+
+  // The entry format of data row `row`; unsigned big-endian unless set. Throws
+  // std::out_of_range outside the data, as does setting it; InUse does not change.
+  [[nodiscard]] TEntryFormat Format(int row) const;
+  void SetFormat(int row, TEntryFormat format);
 
   // Back to the empty list: one blank row, InUse false, row 1 current.
   void Clear();
   // Adds a definition at the end, or into row 1 when the list is not in use. Missing trailing
   // fields are empty; more fields than columns throw std::invalid_argument. Returns the row used.
-  int Append(std::vector<std::string> fields);
+  int Append(std::vector<std::string> fields, TEntryFormat format = {});
   // Removes the definition in the current row; the only definition leaves the blank row.
   void DeleteSelected();
 
  private:
+  [[nodiscard]] std::size_t RowIndex(int row) const;
   [[nodiscard]] std::size_t Index(int row, int column) const;
 
   ListKind kind_;
   std::span<const std::string> captions_;
   std::span<const int> widths_;
-  std::vector<std::string> fields_;  // data rows one after another, ColumnCount() per row
+  std::vector<std::string> fields_;    // data rows one after another, ColumnCount() per row
+  std::vector<TEntryFormat> formats_;  // one per data row
   bool in_use_ = false;
   int current_row_ = 1;
 };
@@ -127,5 +138,6 @@ struct AddedDefinition {
 };
 
 // Appends a definition built from the inputs to the list they choose (bit-wise when MultiBit
-// is set). Selection and SelectedList stay as they are.
+// is set), with the inputs' entry sign and byte order as its format. Selection and
+// SelectedList stay as they are.
 AddedDefinition AddDefinitionFromInputs(TableDefinitions& lists, const CursorInputs& inputs);

@@ -42,4 +42,17 @@ TEST(ApplyOpenedTableTest, ASizeThatIsNoNumberEndsItKeepingWhatWasSet) {
   }
 }
 
+TEST(ApplyOpenedTableTest, EntrySignAndByteOrderOnlyOnceTheSizeParsed) {
+  TTableCursor cursor;
+  OpenedTable table = Fuel("x", "16");
+  table.EntrySigned = true;
+  table.EntryOrder = TByteOrder::LittleEndian;
+  EXPECT_THROW(ApplyOpenedTable(cursor, table), ConversionError);
+  EXPECT_FALSE(cursor.EntrySigned);
+  table.Rows = "12";
+  ApplyOpenedTable(cursor, table);
+  EXPECT_TRUE(cursor.EntrySigned);
+  EXPECT_EQ(cursor.EntryOrder, TByteOrder::LittleEndian);
+}
+
 }  // namespace

@@ -122,6 +122,24 @@ TEST(DefinitionListTest, ClearLeavesNoTrace) {
   EXPECT_EQ(RowOf(list, 1), Row(16));
 }
 
+TEST(DefinitionListTest, FormatsStayWithTheirRows) {
+  const TEntryFormat little{true, TByteOrder::LittleEndian};
+  DefinitionList list(ListKind::Ordinary);
+  list.SetFormat(1, little);  // the blank row's format is not the next definition's
+  list.Append(Named("A"));
+  list.Append(NewTableDefinition("0x0010", "4", "3", 2), little);
+  list.Append(Named("C"));
+  EXPECT_EQ(list.Format(1), TEntryFormat{});
+  EXPECT_EQ(TypedDefinition(list.Row(2), list.Format(2)).value().Format, little);
+  list.SetCurrentRow(1);
+  list.DeleteSelected();
+  EXPECT_EQ(list.Format(1), little);
+  EXPECT_EQ(list.Format(2), TEntryFormat{});
+  EXPECT_THROW((void)list.Format(3), std::out_of_range);
+  list.Clear();
+  EXPECT_EQ(list.Format(1), TEntryFormat{});
+}
+
 TEST(AddDefinitionTest, OrdinaryFromTheMainWindowInputs) {
   TableDefinitions lists;
   const CursorInputs inputs{false, "0x03F0", "16", "16", EntryWidth::k16Bit};

@@ -583,6 +583,24 @@ TEST_F(TableEdTest, DoubleClickOpensTheDefinitionInTheMainWindowAndTheViews) {
   EXPECT_EQ(Main->TableAddress->text(), "0x03F0");
 }
 
+TEST_F(TableEdTest, OpeningADefinitionAppliesItsEntrySignAndByteOrder) {
+  ShowEditor();
+  const int plain = AddOrdinary(kFuelMap);
+  // Created while the current table is signed little-endian: the row keeps that.
+  TableCursor.EntrySigned = true;
+  TableCursor.EntryOrder = TByteOrder::LittleEndian;
+  const int little = AddOrdinary({"Spark"});
+  EXPECT_EQ(TableEd->Lists.Ordinary.Format(little), (TEntryFormat{true, TByteOrder::LittleEndian}));
+
+  for (const int row : {plain, little, plain}) {
+    DoubleClickCell(TableEd->TableList1, row, 0);
+    EXPECT_EQ(TableCursor.TableName, row == plain ? "Fuel Map" : "Spark");
+    EXPECT_EQ(TableCursor.EntrySigned, row == little);
+    EXPECT_EQ(TableCursor.EntryOrder,
+              row == little ? TByteOrder::LittleEndian : TByteOrder::BigEndian);
+  }
+}
+
 TEST_F(TableEdTest, AddTableValidatesTheAddressAndAddsNothing) {
   ShowEditor();
   AddOrdinary({"One"});

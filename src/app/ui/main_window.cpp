@@ -317,7 +317,8 @@ EntryWidth TMain::GetEntryWidth() const {
 }
 
 CursorInputs TMain::CurrentInputs() const {
-  return {MultiBit->isChecked(), Text(TableAddress), Text(Columns), Text(Rows), GetEntryWidth()};
+  return {MultiBit->isChecked(), Text(TableAddress),      Text(Columns),         Text(Rows),
+          GetEntryWidth(),       TableCursor.EntrySigned, TableCursor.EntryOrder};
 }
 
 void TMain::OpenDefinition(const OpenedTable& table) {

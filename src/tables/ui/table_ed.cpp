@@ -427,7 +427,12 @@ void TTableEd::TableList1DblClick() {
   PanelTexts texts;
   const std::array<QLineEdit*, kPanelBoxCount> boxes = PanelBoxes();
   for (std::size_t box = 0; box < kPanelBoxCount; ++box) texts[box] = Text(boxes[box]);
-  Main->OpenDefinition(OpenedTableOf(texts));
+  // The entries' sign and byte order are no panel text: they come with the list's row.
+  OpenedTable table = OpenedTableOf(texts);
+  const TEntryFormat format = Lists.Ordinary.Format(Lists.Ordinary.CurrentRow());
+  table.EntrySigned = format.Signed;
+  table.EntryOrder = format.Order;
+  Main->OpenDefinition(table);
 }
 
 void TTableEd::TableList2Click() {
