@@ -317,8 +317,9 @@ EntryWidth TMain::GetEntryWidth() const {
 }
 
 CursorInputs TMain::CurrentInputs() const {
-  return {MultiBit->isChecked(), Text(TableAddress),      Text(Columns),         Text(Rows),
-          GetEntryWidth(),       TableCursor.EntrySigned, TableCursor.EntryOrder};
+  const TTableCursor& table = session_.Cursor();
+  return {MultiBit->isChecked(), Text(TableAddress), Text(Columns),   Text(Rows),
+          GetEntryWidth(),       table.EntrySigned,  table.EntryOrder};
 }
 
 void TMain::OpenDefinition(const OpenedTable& table) {
