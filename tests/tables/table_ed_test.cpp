@@ -572,7 +572,8 @@ TEST_F(TableEdTest, DoubleClickOpensTheDefinitionInTheMainWindowAndTheViews) {
   EXPECT_EQ(TableCursor.Rows, 3);
   EXPECT_EQ(TableCursor.Columns, 4);
   EXPECT_EQ(100 * TableCursor.ZScale + TableCursor.ZOffset, 10.0f);
-  EXPECT_TRUE(Main->EightBitTable->isChecked());  // the entry size is not applied
+  EXPECT_TRUE(Main->SixteenBitTable->isChecked());  // the definition's entry size
+  EXPECT_EQ(TableCursor.EntryWidth, 2);
   EXPECT_EQ(TextEdit->TextGrid->model()->rowCount(), 4);
   EXPECT_EQ(TextEdit->TextGrid->model()->columnCount(), 5);
 
@@ -581,6 +582,34 @@ TEST_F(TableEdTest, DoubleClickOpensTheDefinitionInTheMainWindowAndTheViews) {
   QTest::mouseDClick(TableEd->TableList1->viewport(), Qt::LeftButton, {}, first.center());
   EXPECT_EQ(TableCursor.TableName, "Fuel Map");
   EXPECT_EQ(Main->TableAddress->text(), "0x03F0");
+}
+
+TEST_F(TableEdTest, OpeningADefinitionChecksTheWidthButtonOfItsEntrySize) {
+  ShowEditor();
+  QTest::mouseClick(Main->TextModeButton, Qt::LeftButton);
+  const struct {
+    const char* size;
+    QRadioButton* checked;  // after opening; none: the buttons are left as they were
+  } rows[] = {
+      {"4", Main->ThirtyTwoBitTable},
+      {"1", Main->EightBitTable},
+      {"2", Main->SixteenBitTable},
+      {"3", nullptr},
+      {"8", nullptr},
+  };
+  for (const auto& row : rows) {
+    QStringList fields = kFuelMap;
+    fields[4] = row.size;
+    const int added = AddOrdinary(fields);
+    QTest::mouseClick(Main->SixteenBitTable, Qt::LeftButton);
+    DoubleClickCell(TableEd->TableList1, added, 0);
+    EXPECT_TRUE((row.checked ? row.checked : Main->SixteenBitTable)->isChecked()) << row.size;
+    EXPECT_EQ(TableCursor.EntryWidth, Main->GetEntryWidth()) << row.size;
+    // The grid's columns are as wide as the entries it reads.
+    EXPECT_EQ(TextEdit->TextGrid->horizontalHeader()->defaultSectionSize(),
+              Main->GetEntryWidth().Bytes() * 20 + 10)
+        << row.size;
+  }
 }
 
 TEST_F(TableEdTest, OpeningADefinitionAppliesItsEntrySignAndByteOrder) {

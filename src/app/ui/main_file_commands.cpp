@@ -75,7 +75,26 @@ void TMain::ShowImageLoaded(const std::string& path) {
   if (Application* application = Application::Instance()) application->SetTitle(windowTitle());
 }
 
+bool TMain::SettleUnsavedChanges() {
+  if (session_.Image().Size == 0 || !session_.Document().Modified()) return true;
+  QMessageBox question(QMessageBox::NoIcon, "Unsaved Changes",
+                       "The image has changes that are not saved:\n\n" +
+                           Text(session_.Image().FileName) + "\n\nSave them first?",
+                       QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+  question.setDefaultButton(QMessageBox::Save);
+  question.setEscapeButton(QMessageBox::Cancel);
+  switch (question.exec()) {
+    case QMessageBox::Save:
+      return SaveImage();
+    case QMessageBox::Discard:
+      return true;
+    default:
+      return false;
+  }
+}
+
 void TMain::LoadClick() {
+  if (!SettleUnsavedChanges()) return;
   const std::optional<QString> chosen =
       AskForFile(this, "Pick a binary file...", QFileDialog::AcceptOpen, lastFolder_, kImageFilters,
                  "BIN", "*.bin");
@@ -111,14 +130,17 @@ void TMain::OfferCompanion(const std::string& imagePath) {
   if (!TableEd->isVisible()) TableListButtonClick();
 }
 
-void TMain::SaveClick() {
-  if (Succeeded(WriteImageFile(
-                    session_.Image().FileName, ImageBytes(session_.Image()),
-                    WriteMode::ExistingFile,
-                    FileProgress(this, "Saving", session_.Image().FileName, false).ForWriting())
-                    .result)) {
-    session_.MarkSaved();
+void TMain::SaveClick() { (void)SaveImage(); }
+
+bool TMain::SaveImage() {
+  const std::string& path = session_.Image().FileName;
+  if (!Succeeded(WriteImageFile(path, ImageBytes(session_.Image()), WriteMode::ExistingFile,
+                                FileProgress(this, "Saving", path, false).ForWriting())
+                     .result)) {
+    return false;
   }
+  session_.MarkSaved();
+  return true;
 }
 
 void TMain::SaveAsClick() {
@@ -144,6 +166,7 @@ void TMain::SaveAsClick() {
 }
 
 void TMain::CloseClick() {
+  if (!SettleUnsavedChanges()) return;
   HideView(TextEdit, TextModeButton, "Show Text View");
   HideView(GraphEdit, GraphicsModeButton, "Show Graphics View");
   MainStatusText->setText("No file loaded");

@@ -275,7 +275,14 @@ bool TMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TMain::closeEvent(QCloseEvent* event) {
-  // Closing the main window ends the program, whichever other windows are open.
+  // Closing the main window ends the program, whichever other windows are open, once unsaved
+  // changes are saved or let go.
+  bool goOn = false;
+  RunHandler([&] { goOn = SettleUnsavedChanges(); });
+  if (!goOn) {
+    event->ignore();
+    return;
+  }
   event->accept();
   QCoreApplication::quit();
 }
@@ -298,7 +305,11 @@ void TMain::FileDrag(QDropEvent* event) {
   if (event->type() != QEvent::Drop) return;
   // Loaded once the drop is over, so the program the file came from is not kept waiting
   // while the companion question is open.
-  QTimer::singleShot(0, this, [this, path = *file] { RunHandler([&] { LoadFile(path); }); });
+  QTimer::singleShot(0, this, [this, path = *file] {
+    RunHandler([&] {
+      if (SettleUnsavedChanges()) LoadFile(path);
+    });
+  });
 }
 
 TTableCursor& TMain::cursor() { return session_.Cursor(); }
@@ -309,10 +320,16 @@ void TMain::Update() {
   if (GraphEdit->isVisible()) GraphEdit->PlotTable();
 }
 
+EntryWidth TMain::WidthOf(const QRadioButton* button) const {
+  if (button == SixteenBitTable) return EntryWidth::k16Bit;
+  if (button == ThirtyTwoBitTable) return EntryWidth::k32Bit;
+  return EntryWidth::k8Bit;
+}
+
 EntryWidth TMain::GetEntryWidth() const {
-  if (EightBitTable->isChecked()) return EntryWidth::k8Bit;
-  if (SixteenBitTable->isChecked()) return EntryWidth::k16Bit;
-  if (ThirtyTwoBitTable->isChecked()) return EntryWidth::k32Bit;
+  for (const QRadioButton* button : {EightBitTable, SixteenBitTable, ThirtyTwoBitTable}) {
+    if (button->isChecked()) return WidthOf(button);
+  }
   return EntryWidth::k8Bit;
 }
 
@@ -327,6 +344,12 @@ void TMain::OpenDefinition(const OpenedTable& table) {
   Columns->setText(Text(table.Columns));
   Rows->setText(Text(table.Rows));
   ApplyOpenedTable(cursor(), table);
+  // Read at the definition's own entry size, when it is one the buttons offer.
+  if (const std::optional<std::int32_t> size = TryParseInteger(table.EntrySize)) {
+    for (QRadioButton* button : {EightBitTable, SixteenBitTable, ThirtyTwoBitTable}) {
+      if (WidthOf(button).Bytes() == *size) button->setChecked(true);
+    }
+  }
   TableAddressCheck();
   Update();
 }
@@ -482,7 +505,8 @@ void TMain::About1Click() {
 }
 
 void TMain::Exit1Click() {
-  // Ends the process at once: no question, nothing saved, no window torn down.
+  if (!SettleUnsavedChanges()) return;
+  // Ends the process at once: nothing more saved, no window torn down.
   std::fflush(nullptr);
   std::_Exit(0);
 }

@@ -73,6 +73,10 @@ class TMain : public QMainWindow {
   void SaveClick();
   void SaveAsClick();
   void CloseClick();
+  // While the image differs from its file, asks whether to save it first: true when the
+  // operation may go on (saved, or the changes discarded), false on Cancel or a failed save.
+  // Nothing is asked when nothing differs.
+  bool SettleUnsavedChanges();
 
   // Controls, in tab order.
   QLineEdit* Rows;
@@ -137,8 +141,12 @@ class TMain : public QMainWindow {
                   const char* hideCaption, bool checkAddress, bool refresh);
   void HideView(QWidget* view, QPushButton* button, const char* showCaption);
   [[nodiscard]] std::int64_t RowStep() const;
+  // The entry width a width button stands for.
+  [[nodiscard]] EntryWidth WidthOf(const QRadioButton* button) const;
 
   void ShowImageLoaded(const std::string& path);
+  // Save: true when the image reached its file.
+  bool SaveImage();
   void SetFileControlsEnabled(bool enabled);
   void OfferCompanion(const std::string& imagePath);
   // Takes or refuses a drag over the window; a file dropped is loaded.

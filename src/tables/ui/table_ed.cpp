@@ -427,8 +427,9 @@ void TTableEd::TableList1DblClick() {
   PanelTexts texts;
   const std::array<QLineEdit*, kPanelBoxCount> boxes = PanelBoxes();
   for (std::size_t box = 0; box < kPanelBoxCount; ++box) texts[box] = Text(boxes[box]);
-  // The entries' sign and byte order are no panel text: they come with the list's row.
+  // The entry size, sign and byte order are no panel text: they come with the list's row.
   OpenedTable table = OpenedTableOf(texts);
+  table.EntrySize = Lists.Ordinary.Field(Lists.Ordinary.CurrentRow(), TableDefinition::EntrySize);
   const TEntryFormat format = Lists.Ordinary.Format(Lists.Ordinary.CurrentRow());
   table.EntrySigned = format.Signed;
   table.EntryOrder = format.Order;
