@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,23 @@ constexpr std::size_t kImageSize = 4096;
 struct Image {
   std::vector<std::uint8_t> bytes = std::vector<std::uint8_t>(kImageSize, 0xFF);
 
-  void Put8(std::size_t at, int value) { bytes.at(at) = static_cast<std::uint8_t>(value); }
+  // Every value must fit its entry unsigned: the editor reads the entries as unsigned, so a
+  // negative value would show as a huge one.
+  void Put8(std::size_t at, int value) {
+    Check(value, 0xFF);
+    bytes.at(at) = static_cast<std::uint8_t>(value);
+  }
   // Entries are big-endian, as the editor reads them.
   void Put16(std::size_t at, int value) {
+    Check(value, 0xFFFF);
     bytes.at(at) = static_cast<std::uint8_t>(value >> 8);
     bytes.at(at + 1) = static_cast<std::uint8_t>(value);
+  }
+
+  static void Check(int value, int largest) {
+    if (value < 0 || value > largest) {
+      throw std::out_of_range("value " + std::to_string(value) + " does not fit its entry");
+    }
   }
 };
 
@@ -58,11 +71,11 @@ int main(int argc, char** argv) {
   }
 
   // Ignition timing, 16-bit, 16 x 12, in tenths of a degree: advance falls with load and
-  // rises with speed.
+  // rises with speed, from about half a degree at low speed and full load to about 41.
   constexpr int kIgnition = 0x0200;
   for (int r = 0; r < 12; ++r) {
     for (int c = 0; c < 16; ++c) {
-      const double degrees = 10.0 + 2.2 * r - 1.1 * c + 3.0 * std::sin(r * c / 20.0);
+      const double degrees = 17.0 + 2.2 * r - 1.1 * c + 3.0 * std::sin(r * c / 20.0);
       image.Put16(kIgnition + (r * 16 + c) * 2, static_cast<int>(std::lround(degrees * 10.0)));
     }
   }

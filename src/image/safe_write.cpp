@@ -160,7 +160,8 @@ FileOutcome WriteInPlace(FileHandle file, const std::string& path,
   return {};
 }
 
-enum class Backup { None, Made, Taken, ByRename };
+// Planned: the ".BAK" name is free; the backup is made once the new file is complete.
+enum class Backup { None, Planned, Made, Taken, ByRename };
 
 }  // namespace
 
@@ -257,20 +258,22 @@ FileOutcome WriteFileSafely(const std::string& path, std::span<const std::uint8_
     }
   }
 
-  // The backup is a second name for the old file, so the chosen name is never missing.
+  // The backup is a second name for the old file, so the chosen name is never missing. It is
+  // made only once the new file is complete, just before that takes the name, and undone when
+  // the rename fails: a failed save leaves no second name on the old file, which the next save
+  // would take for a kept backup and a second link, and write the new bytes through in place.
   Backup backup = Backup::None;
   const std::string backup_path = BackupPath(path);
   if (kind == WriteKind::WholeWithBackup && exists) {
-    if (::link(target.c_str(), backup_path.c_str()) == 0) {
-      backup = Backup::Made;
-    } else if (errno == EEXIST) {
+    struct stat taken {};
+    if (::lstat(backup_path.c_str(), &taken) == 0) {
       backup = Backup::Taken;
       // Without a backup the file itself is overwritten, which needs leave to write it.
       if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {
         return Failure(FileResult::OpenFailed, "open for writing", target, errno);
       }
-    } else if (NoHardLink(errno)) {
-      backup = Backup::ByRename;  // moved aside just before the new file takes the name
+    } else if (errno == ENOENT) {
+      backup = Backup::Planned;
     } else {
       const int error = errno;
       return Failure(FileResult::OperationFailed, "back up as '" + backup_path + "'", target,
@@ -302,8 +305,7 @@ FileOutcome WriteFileSafely(const std::string& path, std::span<const std::uint8_
     }
     if (!temp.IsOpen() && !in_place) {
       if (!exists) return Failure(FileResult::OpenFailed, "create", temp_path, temp_error);
-      if (backup == Backup::Made) ::unlink(backup_path.c_str());
-      if (backup == Backup::Made || backup == Backup::ByRename) {
+      if (backup == Backup::Planned) {
         return Failure(FileResult::OperationFailed, "create", temp_path, temp_error);
       }
       // Only a folder that does not let a file be made, holding a writable file, is written
@@ -355,6 +357,17 @@ FileOutcome WriteFileSafely(const std::string& path, std::span<const std::uint8_
   if (::fsync(temp.fd()) != 0) return fail("fsync", temp_path, errno);
   if (!temp.Close()) return fail("close", temp_path, errno);
 
+  if (backup == Backup::Planned) {
+    if (::link(target.c_str(), backup_path.c_str()) == 0) {
+      backup = Backup::Made;
+    } else if (NoHardLink(errno)) {
+      backup = Backup::ByRename;  // moved aside just before the new file takes the name
+    } else {
+      // A name taken meanwhile keeps what it holds, and the old file stays as it is.
+      const int error = errno;
+      return fail("back up as '" + backup_path + "'", target, error);
+    }
+  }
   if (backup == Backup::ByRename) {
     const int error = RenameNoReplace(target, backup_path);
     if (error == EEXIST) {
@@ -365,6 +378,7 @@ FileOutcome WriteFileSafely(const std::string& path, std::span<const std::uint8_
   }
   if (::rename(temp_path.c_str(), target.c_str()) != 0) {
     const int error = errno;
+    if (backup == Backup::Made) ::unlink(backup_path.c_str());  // the link made above
     if (backup == Backup::ByRename) ::rename(backup_path.c_str(), target.c_str());
     return fail("rename", temp_path, error);
   }

@@ -76,9 +76,10 @@ enum class WriteKind {
   OverExisting,
   // The content becomes exactly the bytes; the file is created when missing.
   Whole,
-  // Save As: like Whole, but an existing file is first kept under its ".BAK" name beside the
-  // chosen one, an existing ".BAK" never replaced; a backup that fails for any other reason
-  // than a taken name stops everything before the file is touched.
+  // Save As: like Whole, but an existing file is kept under its ".BAK" name beside the chosen
+  // one, an existing ".BAK" never replaced. The backup is made once the new content is
+  // complete, and a failure leaves none; a backup that fails for any other reason than a
+  // taken name stops everything before the file is touched.
   WholeWithBackup,
 };
 

@@ -303,10 +303,7 @@ Scenario Prepare(const Operation& operation, const fs::path& folder) {
     scenario.newTarget = kNewImage;
     // Save writes the image over the file from its first byte without cutting it: the old
     // file's bytes past the image's end stay. Save As makes the file anew.
-    if (name == "save") {
-      scenario.newTarget->insert(scenario.newTarget->end(), kOldTarget.begin() + kNewImage.size(),
-                                 kOldTarget.end());
-    }
+    if (name == "save") scenario.newTarget = SavedOver(kNewImage, kOldTarget);
     scenario.imageName = "target.bin";
   } else if (name.starts_with("saveas_")) {
     put("image.bin", kNewImage);
@@ -330,6 +327,14 @@ Scenario Prepare(const Operation& operation, const fs::path& folder) {
     scenario.oldBackup = kOldBackup;
   }
   return scenario;
+}
+
+Bytes SavedOver(const Bytes& image, const Bytes& file) {
+  Bytes saved = image;
+  if (file.size() > image.size()) {
+    saved.insert(saved.end(), file.begin() + static_cast<std::ptrdiff_t>(image.size()), file.end());
+  }
+  return saved;
 }
 
 Leftovers Inspect(const Operation& operation, const fs::path& folder) {
@@ -413,6 +418,52 @@ Verdict Judge(const Operation& operation, const Scenario& scenario, const Fault&
   std::set_difference(left.names.begin(), left.names.end(), scenario.names.begin(),
                       scenario.names.end(), std::back_inserter(stray));
   for (const std::string& name : stray) problems.push_back("stray file left: " + name);
+  return verdict;
+}
+
+bool SavesImage(const Operation& operation) {
+  return operation.driver == "save" || operation.driver.starts_with("saveas_");
+}
+
+void PrepareRepeat(const std::string& driver, const fs::path& folder) {
+  if (driver != "save" && driver != "saveas_self") return;  // the others load image.bin
+  // A rename keeps the inode: a second name the failure left on the file stays on it. A
+  // missing target leaves old.bin missing too, and the driver says so.
+  std::error_code ignored;
+  fs::rename(folder / "target.bin", folder / "old.bin", ignored);
+  WriteFile((folder / "target.bin").string(), kNewImage);
+}
+
+std::vector<Bytes> MustSurvive(const Operation& repeat, const Scenario& scenario,
+                               const Leftovers& afterFailure) {
+  std::vector<Bytes> kept;
+  if (repeat.backup && scenario.oldTarget) kept.push_back(*scenario.oldTarget);
+  if (repeat.backupTaken && scenario.oldBackup) kept.push_back(*scenario.oldBackup);
+  if (afterFailure.backup) kept.push_back(*afterFailure.backup);
+  return kept;
+}
+
+RepeatVerdict JudgeRepeat(const std::vector<Bytes>& kept, const Bytes& expectedTarget,
+                          const DriverRun& run, const Leftovers& left) {
+  RepeatVerdict verdict;
+  for (const Bytes& content : kept) {
+    if (left.target != content && left.backup != content) ++verdict.lost;
+  }
+  if (verdict.lost > 0) {
+    verdict.problems.push_back("content to be kept is in neither the target nor its .BAK");
+  }
+  if (!run.exited || run.status != 0 || run.fields.empty()) {
+    verdict.problems.push_back("the driver did not finish (status " + std::to_string(run.status) +
+                               ")");
+    return verdict;
+  }
+  if (run.Field("boxes") != "0") verdict.problems.push_back("a box showed: " + run.Field("texts"));
+  if (left.target != expectedTarget) {
+    verdict.problems.push_back(
+        "the target is not the new content (" +
+        (left.target ? std::to_string(left.target->size()) + " bytes" : std::string("absent")) +
+        ")");
+  }
   return verdict;
 }
 

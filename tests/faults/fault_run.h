@@ -111,4 +111,35 @@ struct Verdict {
                             const Fault& fault, const DriverRun& run, const Leftovers& left,
                             bool crashed);
 
+// A failed save run again without a fault, in the folder the failure left: a failure must not
+// set up the next save to lose what the first was to keep.
+
+// Whether the operation saves the image (Save or a Save As), whose failures the walk repeats.
+[[nodiscard]] bool SavesImage(const Operation& operation);
+
+// Readies the folder a failed save left for the driver's `driver` operation. Save and Save As
+// onto its own name load the target, then move old.bin over it: the file the failure left
+// moves to old.bin, keeping its inode and so any second name it has, and the image takes the
+// target's name.
+void PrepareRepeat(const std::string& driver, const std::filesystem::path& folder);
+
+// The contents that `repeat`, run after a failure that left `afterFailure`, must leave in the
+// target or its ".BAK": for a Save As, the target's content before the first attempt (kept
+// as the backup) or the ".BAK" there before it (kept as it is); for any save, what a ".BAK"
+// holds before the repeat, as no save replaces a ".BAK".
+[[nodiscard]] std::vector<Bytes> MustSurvive(const Operation& repeat, const Scenario& scenario,
+                                             const Leftovers& afterFailure);
+
+// What Save leaves in `file`: the image from the first byte, the file's bytes past its end.
+[[nodiscard]] Bytes SavedOver(const Bytes& image, const Bytes& file);
+
+struct RepeatVerdict {
+  int lost = 0;  // contents that had to survive and are in neither the target nor its ".BAK"
+  std::vector<std::string> problems;
+};
+// The repeat must succeed without a box and leave `expectedTarget` in the target, and keep
+// every content of `kept`.
+[[nodiscard]] RepeatVerdict JudgeRepeat(const std::vector<Bytes>& kept, const Bytes& expectedTarget,
+                                        const DriverRun& run, const Leftovers& left);
+
 }  // namespace faults

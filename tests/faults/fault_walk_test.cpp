@@ -1,6 +1,8 @@
 // Every file operation of the editor, failed at each file call it makes in turn, and killed
 // inside each call: what it leaves must be the old or the new file, byte for byte, and every
-// failure must be reported while the image in memory stays as it was.
+// failure must be reported while the image in memory stays as it was. Each failed save is then
+// run again without a fault: the content it was to keep must still be in the target or its
+// ".BAK".
 
 #include "faults/fault_run.h"
 #include "support/temp_folder.h"
@@ -21,6 +23,8 @@ struct Tally {
   int failed = 0;    // runs with any problem
   int strays = 0;    // crashed runs that left a temporary file
   int windows = 0;   // crashed runs that left the old content only under the ".BAK" name
+  int repeats = 0;   // failed saves run again without a fault
+  int lost = 0;      // repeats after which content to be kept was gone
 
   void Add(const Tally& other) {
     runs += other.runs;
@@ -30,6 +34,8 @@ struct Tally {
     failed += other.failed;
     strays += other.strays;
     windows += other.windows;
+    repeats += other.repeats;
+    lost += other.lost;
   }
 };
 
@@ -62,6 +68,10 @@ class TotalsPrinter : public ::testing::Environment {
     if (tally.windows > 0) {
       std::cout << ", name missing with the old content in the .BAK " << tally.windows;
     }
+    if (tally.repeats > 0) {
+      std::cout << ", failed saves repeated without a fault " << tally.repeats
+                << ", content lost by a repeat " << tally.lost;
+    }
     std::cout << std::endl;
   }
 };
@@ -92,6 +102,24 @@ std::vector<std::string> RunBaseline(const Operation& operation) {
   return calls;
 }
 
+// Runs `again` without a fault in the folder a failed save left as `afterFailure`; `expected`
+// is what the target must then hold.
+RepeatVerdict Repeat(const Operation& again, const Scenario& scenario,
+                     const Leftovers& afterFailure, const TempFolder& folder,
+                     const Bytes& expected) {
+  const std::vector<Bytes> kept = MustSurvive(again, scenario, afterFailure);
+  PrepareRepeat(again.driver, folder.path());
+  const DriverRun run = RunDriver(again, folder.path(), {});
+  return JudgeRepeat(kept, expected, run, Inspect(again, folder.path()));
+}
+
+// Counts a repeat and fails the test on its problems.
+void Record(Tally& tally, const RepeatVerdict& verdict, const std::string& row) {
+  ++tally.repeats;
+  tally.lost += verdict.lost > 0 ? 1 : 0;
+  EXPECT_TRUE(verdict.problems.empty()) << row << ": " << Joined(verdict.problems, "; ");
+}
+
 class FaultWalk : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FaultWalk, EachCallFailingLeavesTheOldOrNewFileAndIsReported) {
@@ -114,8 +142,8 @@ TEST_P(FaultWalk, EachCallFailingLeavesTheOldOrNewFileAndIsReported) {
       const TempFolder folder;
       const Scenario scenario = Prepare(operation, folder.path());
       const DriverRun run = RunDriver(operation, folder.path(), fault);
-      const Verdict verdict =
-          Judge(operation, scenario, fault, run, Inspect(operation, folder.path()), false);
+      const Leftovers left = Inspect(operation, folder.path());
+      const Verdict verdict = Judge(operation, scenario, fault, run, left, false);
       ++tally.runs;
       tally.hit += run.Field("hit") == call ? 1 : 0;
       tally.reported += verdict.reported ? 1 : 0;
@@ -126,6 +154,25 @@ TEST_P(FaultWalk, EachCallFailingLeavesTheOldOrNewFileAndIsReported) {
           << Row(operation, fault, call) << ": " << Joined(verdict.problems, "; ") << "\n"
           << "boxes: " << run.Field("texts") << "\n"
           << run.output;
+      if (!verdict.reported || !SavesImage(operation)) continue;
+
+      // The same save again, without a fault.
+      Record(tally, Repeat(operation, scenario, left, folder, *scenario.newTarget),
+             Row(operation, fault, call) + ", then again without a fault");
+      // A plain Save after a failed Save As onto the file's own name, on the same file system.
+      if (operation.driver == "saveas_self") {
+        const TempFolder again;
+        const Scenario same = Prepare(operation, again.path());
+        const DriverRun rerun = RunDriver(operation, again.path(), fault);
+        EXPECT_NE(rerun.Field("boxes"), "0")
+            << Row(operation, fault, call) << " did not fail again";
+        Operation save = FindOperation("save");
+        save.always = operation.always;
+        const Leftovers failed = Inspect(operation, again.path());
+        const Bytes expected = SavedOver(*same.newTarget, failed.target.value_or(Bytes()));
+        Record(tally, Repeat(save, same, failed, again, expected),
+               Row(operation, fault, call) + ", then Save without a fault");
+      }
     }
   }
   TotalsPrinter::Print(operation.name, tally);

@@ -259,6 +259,44 @@ TEST(WriteFileSafelyTest, AFailingWriteLeavesTheOldFileAndNoTemporaryFile) {
   }
 }
 
+// A failed Save As leaves no second name on the old file: the same Save As again keeps the
+// old content as the backup, and a Save writes a new file instead of through both names.
+TEST(WriteFileSafelyTest, AFailedSaveAsLeavesTheNextSaveTheOldContent) {
+  for (const WriteKind again : {WriteKind::WholeWithBackup, WriteKind::OverExisting}) {
+    TempFolder folder;
+    const std::string path = OldFile(folder);
+    {
+      const FileSizeLimit full(16);
+      ASSERT_EQ(WriteFileSafely(path, kNew, WriteKind::WholeWithBackup).result,
+                FileResult::OperationFailed);
+    }
+    EXPECT_EQ(Status(path).st_nlink, 1u);
+    EXPECT_FALSE(fs::exists(folder / "car.BAK"));
+    const FileOutcome repeated = WriteFileSafely(path, kNew, again);
+    ASSERT_EQ(repeated.result, FileResult::Ok) << repeated.reason;
+    EXPECT_EQ(ReadFile(path).front(), kNew.front());
+    if (again == WriteKind::WholeWithBackup) {
+      EXPECT_EQ(ReadFile(folder / "car.BAK"), kOld);
+    } else {
+      EXPECT_FALSE(fs::exists(folder / "car.BAK"));
+    }
+  }
+}
+
+// The backup is made once the new file is complete: a ".BAK" that appears meanwhile stays as
+// it is, and so does the old file.
+TEST(WriteFileSafelyTest, ABackupNameTakenWhileWritingStopsTheSaveAs) {
+  TempFolder folder;
+  const std::string path = OldFile(folder);
+  const auto progress = [&](std::uint64_t, std::uint64_t) { WriteFile(folder / "car.BAK", {7}); };
+  const FileOutcome outcome = WriteFileSafely(path, kNew, WriteKind::WholeWithBackup, progress);
+  EXPECT_EQ(outcome.result, FileResult::OperationFailed);
+  EXPECT_NE(outcome.reason.find("car.BAK"), std::string::npos) << outcome.reason;
+  EXPECT_EQ(ReadFile(path), kOld);
+  EXPECT_EQ(ReadFile(folder / "car.BAK"), (std::vector<std::uint8_t>{7}));
+  EXPECT_EQ(Leftovers(folder), 0);
+}
+
 // Without a writer a FIFO blocks an open for reading, and reading it blocks for good; a
 // device has no end. Each is refused at once, before a byte is read or written.
 TEST(OnlyRegularFilesTest, FifosDevicesAndFoldersAreRefusedWithoutBlocking) {
