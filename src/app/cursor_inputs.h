@@ -34,7 +34,7 @@ struct OpenedTable {
   std::string ZScale;
   std::string ZOffset;
   // The definition's Entry Size text: 1, 2 or 4 checks the main window's width button.
-  std::string EntrySize;
+  std::string EntrySize{};
   // The definition's entry format, for the cursor.
   bool EntrySigned = false;
   TByteOrder EntryOrder = TByteOrder::BigEndian;

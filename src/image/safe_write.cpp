@@ -161,7 +161,9 @@ FileOutcome WriteInPlace(FileHandle file, const std::string& path,
 }
 
 // Planned: the ".BAK" name is free; the backup is made once the new file is complete.
-enum class Backup { None, Planned, Made, Taken, ByRename };
+// Linked: the ".BAK" name already is a second name of the old file (left by an earlier run),
+// so the old content stays there once the new file takes the name.
+enum class Backup { None, Planned, Made, Linked, Taken, ByRename };
 
 }  // namespace
 
@@ -266,7 +268,10 @@ FileOutcome WriteFileSafely(const std::string& path, std::span<const std::uint8_
   const std::string backup_path = BackupPath(path);
   if (kind == WriteKind::WholeWithBackup && exists) {
     struct stat taken {};
-    if (::lstat(backup_path.c_str(), &taken) == 0) {
+    if (::lstat(backup_path.c_str(), &taken) == 0 && taken.st_dev == status.st_dev &&
+        taken.st_ino == status.st_ino) {
+      backup = Backup::Linked;
+    } else if (::lstat(backup_path.c_str(), &taken) == 0) {
       backup = Backup::Taken;
       // Without a backup the file itself is overwritten, which needs leave to write it.
       if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) {

@@ -283,6 +283,19 @@ TEST(WriteFileSafelyTest, AFailedSaveAsLeavesTheNextSaveTheOldContent) {
   }
 }
 
+// A ".BAK" that already is a second name of the old file (left by an earlier run) keeps the
+// old content: the new file takes the name instead of being written through both.
+TEST(WriteFileSafelyTest, ABackupNameLinkedToTheOldFileKeepsTheOldContent) {
+  TempFolder folder;
+  const std::string path = OldFile(folder);
+  fs::create_hard_link(path, folder / "car.BAK");
+  const FileOutcome outcome = WriteFileSafely(path, kNew, WriteKind::WholeWithBackup);
+  ASSERT_EQ(outcome.result, FileResult::Ok) << outcome.reason;
+  EXPECT_EQ(ReadFile(path).front(), kNew.front());
+  EXPECT_EQ(ReadFile(folder / "car.BAK"), kOld);
+  EXPECT_EQ(Status(path).st_nlink, 1u);
+}
+
 // The backup is made once the new file is complete: a ".BAK" that appears meanwhile stays as
 // it is, and so does the old file.
 TEST(WriteFileSafelyTest, ABackupNameTakenWhileWritingStopsTheSaveAs) {
