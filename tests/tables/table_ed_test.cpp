@@ -423,19 +423,21 @@ TEST_F(TableEdTest, AMalformedEntrySizeStopsTheClickWithTheErrorBox) {
   EXPECT_EQ(TableEd->XLabelName->text(), "Load");  // not reached
 }
 
-TEST_F(TableEdTest, KeyPressesStoreThePanelAsItWasBeforeTheKey) {
+TEST_F(TableEdTest, KeyPressesStoreThePanelWithTheKeyApplied) {
   ShowEditor();
   AddOrdinary(kFuelMap);
   const int row = AddOrdinary({""});
   ClickCell(TableEd->TableList1, row, 0);
   TableEd->TableName->setFocus();
   QTest::keyClick(TableEd->TableName, 'A');
-  EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "");
-  QTest::keyClick(TableEd->TableName, 'B');
   EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "A");
+  QTest::keyClick(TableEd->TableName, 'B');
+  EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "AB");
   QTest::keyClick(TableEd->TableName, Qt::Key_Return);
   EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "AB");
   QTest::keyClick(TableEd->TableName, Qt::Key_Backspace);
+  EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "A");
+  TypeIntoCell(TableEd->TableList1, row, 0, "AB");
   QTest::keyClick(TableEd->TableName, Qt::Key_Left);  // moves the caret only: not stored
   EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "AB");
   QTest::keyClick(TableEd->TableName, Qt::Key_Return);
@@ -447,6 +449,24 @@ TEST_F(TableEdTest, KeyPressesStoreThePanelAsItWasBeforeTheKey) {
   EXPECT_EQ(Cell(TableEd->TableList1, row, 12), "0.25");
   EXPECT_EQ(RowTexts(TableEd->TableList1, 1), kFuelMap);
   EXPECT_EQ(TableEd->Lists.SelectedList, ListKind::Ordinary);
+}
+
+TEST_F(TableEdTest, EveryPanelBoxStoresItsLastKeyAtOnce) {
+  ShowEditor();
+  const int row = AddOrdinary(kFuelMap);
+  AddOrdinary({"Other"});
+  const std::pair<QLineEdit*, int> boxes[] = {
+      {TableEd->TableName, 0}, {TableEd->TableAddress, 1}, {TableEd->Columns, 2},
+      {TableEd->Rows, 3},      {TableEd->XLabelName, 5},   {TableEd->XScale, 6},
+      {TableEd->XOffset, 7},   {TableEd->YLabelName, 8},   {TableEd->YScale, 9},
+      {TableEd->YOffset, 10},  {TableEd->ZLabelName, 11},  {TableEd->ZScale, 12},
+      {TableEd->ZOffset, 13}};
+  for (const auto& [box, column] : boxes) {
+    ClickCell(TableEd->TableList1, row, 0);
+    Type(box, "Warmup");
+    ClickCell(TableEd->TableList1, row + 1, 0);
+    EXPECT_EQ(Cell(TableEd->TableList1, row, column), "Warmup") << box->objectName().toStdString();
+  }
 }
 
 TEST_F(TableEdTest, SingleByteTextsFromOutsideFilesKeepTheirBytes) {
