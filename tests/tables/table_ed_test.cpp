@@ -13,10 +13,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -652,6 +655,42 @@ TEST_F(TableEdTest, ImportAsksForAFileAndReadsIt) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(Cell(TableEd->TableList1, 1, 0), "Boost");
   EXPECT_EQ(TableCursor.TableName, "Boost");
+}
+
+TEST_F(TableEdTest, CancellingAnImportKeepsTheListsAndTheCurrentTable) {
+  ShowEditor();
+  const std::string small =
+      WriteEcu("small.ecu", "{1,2,3,4,1}\n{3f0,16,12,1,0,-40,1,0.5,Fuel Map,Load,-,Rpm,-}\n");
+  AnsweringBoxes([&] { TableEd->ReadEcuFile(small); });
+  CreateEntry("0x0400", "1", "1", Main->EightBitTable, true);
+  const QStringList ordinary = RowTexts(TableEd->TableList1, 1);
+  const QStringList bitWise = RowTexts(TableEd->TableList2, 1);
+  const QString address = Main->TableAddress->text();
+
+  // Several blocks long; its progress shows at once and is cancelled.
+  std::string text = "{9,9,9,9,90000}\n";
+  for (int i = 0; i < 90000; ++i) text += "{500,4,4,1,0,0,0,1,Other,y,-,x,-}\n";
+  const std::string big = WriteEcu("big.ecu", text);
+  TableEd->ImportProgressDelayMs = 0;
+  QString shown;
+  QTimer canceller;
+  QObject::connect(&canceller, &QTimer::timeout, [&] {
+    if (auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+      shown = progress->labelText();
+      QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    }
+  });
+  canceller.start(5);
+  const auto seen = ModalScript().ChooseFile(Q(big)).Run(
+      [] { QTest::mouseClick(TableEd->Import, Qt::LeftButton); });
+
+  EXPECT_EQ(shown, "Importing " + Q(big) + " ...");
+  EXPECT_EQ(seen.size(), 1u) << Describe(seen);  // the file dialog, no message
+  EXPECT_EQ(RowTexts(TableEd->TableList1, 1), ordinary);
+  EXPECT_EQ(RowTexts(TableEd->TableList2, 1), bitWise);
+  EXPECT_EQ(TableEd->Header.Values, (std::array<std::int32_t, 4>{1, 2, 3, 4}));
+  EXPECT_EQ(TableCursor.TableName, "Fuel Map");
+  EXPECT_EQ(Main->TableAddress->text(), address);
 }
 
 TEST_F(TableEdTest, ExportAsksForANameAndWritesBothLists) {

@@ -381,9 +381,20 @@ void TTableEd::ClearLists() {
 }
 
 void TTableEd::ReadEcuFile(const std::string& path) {
-  EcuReadReport report;
-  ResetLists([&] { report = ::ReadEcuFile(path, Header, Lists); });
   QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : Main;
+  // Read into new lists first, so a cancelled read leaves the lists, the header and the
+  // current table as they were.
+  EcuHeader header = Header;
+  TableDefinitions lists;
+  const EcuReadReport report = ::ReadEcuFile(
+      path, header, lists,
+      FileProgress(parent, "Importing", path, true, ImportProgressDelayMs).ForReading());
+  if (report.Status == EcuReadStatus::Cancelled) return;
+  ResetLists([&] {
+    if (report.Status == EcuReadStatus::CouldNotOpen) return;  // nothing was read
+    Header = header;
+    Lists = std::move(lists);
+  });
   if (!report.Message.empty()) ShowBox(parent, kEcuErrorTitle, report.Message, QMessageBox::Ok);
   if (!report.OpenRow) return;
   // The first ordinary table is shown in the panel and becomes the current table; a row that
