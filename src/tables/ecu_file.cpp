@@ -144,16 +144,23 @@ EcuReadReport CouldNotRead() {
   return report;
 }
 
+// Why a source stopped before its end.
+enum class SourceStop { None, Failed, Cancelled };
+
 // Reads from a source block by block into fresh lists, so memory follows what is stored, not
-// the file's size; the lists and header take the result only when the whole source could be
-// read.
-EcuReadReport ReadEcuSource(const EcuInput::Source& source, const bool& failed, EcuHeader& header,
-                            TableDefinitions& lists) {
+// the file's size; the lists and header take the result only when the whole source was read.
+EcuReadReport ReadEcuSource(const EcuInput::Source& source, const SourceStop& stop,
+                            EcuHeader& header, TableDefinitions& lists) {
   EcuHeader read_header = header;
   TableDefinitions read_lists;
   EcuInput input(source);
   EcuReadReport report = ReadEcu(input, read_header, read_lists);
-  if (failed) return CouldNotRead();
+  if (stop == SourceStop::Failed) return CouldNotRead();
+  if (stop == SourceStop::Cancelled) {
+    EcuReadReport cancelled;
+    cancelled.Status = EcuReadStatus::Cancelled;
+    return cancelled;
+  }
   header = read_header;
   lists = std::move(read_lists);
   return report;
@@ -162,23 +169,23 @@ EcuReadReport ReadEcuSource(const EcuInput::Source& source, const bool& failed, 
 }  // namespace
 
 EcuReadReport ReadEcuStream(std::istream& in, EcuHeader& header, TableDefinitions& lists) {
-  bool failed = false;
+  SourceStop stop = SourceStop::None;
   const auto source = [&](std::span<char> block) -> std::size_t {
     in.read(block.data(), static_cast<std::streamsize>(block.size()));
-    failed = failed || in.bad();
-    return failed ? 0 : static_cast<std::size_t>(in.gcount());
+    if (in.bad()) stop = SourceStop::Failed;
+    return stop == SourceStop::Failed ? 0 : static_cast<std::size_t>(in.gcount());
   };
-  return ReadEcuSource(source, failed, header, lists);
+  return ReadEcuSource(source, stop, header, lists);
 }
 
 EcuReadReport ReadEcuFile(const std::filesystem::path& path, EcuHeader& header,
-                          TableDefinitions& lists) {
+                          TableDefinitions& lists, const ReadProgress& progress) {
   // Only a regular file: a FIFO or device is refused before a byte is read.
   const OpenedFile opened = OpenRegularFile(path.string(), false);
   if (opened.outcome.result != FileResult::Ok) return CouldNotRead();
-  bool failed = false;
+  SourceStop stop = SourceStop::None;
   std::uint64_t offset = 0;
-  const auto source = [&](std::span<char> block) -> std::size_t {
+  const auto read_block = [&](std::span<char> block) -> std::size_t {
     const int fd = opened.file.fd();
     // A hole of a sparse file reads as zeros: they are made here instead of read, so even a
     // file of gigabytes of nothing is through in a moment.
@@ -190,7 +197,7 @@ EcuReadReport ReadEcuFile(const std::filesystem::path& path, EcuHeader& header,
       std::fill_n(block.data(), count, '\0');
       offset += count;
       if (::lseek(fd, static_cast<off_t>(offset), SEEK_SET) >= 0) return count;
-      failed = true;
+      stop = SourceStop::Failed;
       return 0;
     }
     for (;;) {
@@ -201,10 +208,20 @@ EcuReadReport ReadEcuFile(const std::filesystem::path& path, EcuHeader& header,
       }
       if (errno != EINTR) break;
     }
-    failed = true;
+    stop = SourceStop::Failed;
     return 0;
   };
-  return ReadEcuSource(source, failed, header, lists);
+  // After each block the progress is told how far the read is; it may stop it there. A file
+  // that grew since it was opened counts as large as what was read.
+  const auto source = [&](std::span<char> block) -> std::size_t {
+    const std::size_t got = read_block(block);
+    if (got > 0 && progress && !progress(offset, std::max(offset, opened.size))) {
+      stop = SourceStop::Cancelled;
+      return 0;
+    }
+    return got;
+  };
+  return ReadEcuSource(source, stop, header, lists);
 }
 
 EcuText FormatEcu(const EcuHeader& header, const TableDefinitions& lists) {

@@ -57,7 +57,8 @@ struct EcuLine {
 [[nodiscard]] std::optional<std::pair<ListKind, std::vector<std::string>>> DefinitionFromEcuLine(
     const EcuLine& line);
 
-enum class EcuReadStatus { CouldNotOpen, BadHeader, Loaded };
+// Cancelled: the progress stopped the read; nothing was changed and nothing is to be shown.
+enum class EcuReadStatus { CouldNotOpen, BadHeader, Loaded, Cancelled };
 
 struct EcuReadReport {
   EcuReadStatus Status = EcuReadStatus::Loaded;
@@ -76,13 +77,15 @@ struct EcuReadReport {
 // ".ecu" text. A load sets SelectedList to ordinary and selects row 1 of the ordinary list.
 // The stream and file readers read block by block, so memory follows what is stored; they
 // leave lists and header untouched when the input cannot be read, and the file reader reads
-// only a regular file.
+// only a regular file. The file reader tells `progress` the bytes read of the file's size after
+// each block; when it returns false the read stops, lists and header stay untouched and the
+// status is Cancelled.
 [[nodiscard]] EcuReadReport ReadEcuText(std::string_view text, EcuHeader& header,
                                         TableDefinitions& lists);
 [[nodiscard]] EcuReadReport ReadEcuStream(std::istream& in, EcuHeader& header,
                                           TableDefinitions& lists);
 [[nodiscard]] EcuReadReport ReadEcuFile(const std::filesystem::path& path, EcuHeader& header,
-                                        TableDefinitions& lists);
+                                        TableDefinitions& lists, const ReadProgress& progress = {});
 
 // The export text, lines ending in CR LF. When a field of the ordinary list is no integer the
 // text stops where that was found and Complete is false.

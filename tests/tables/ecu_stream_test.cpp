@@ -8,8 +8,12 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -86,6 +90,42 @@ TEST(EcuInputTest, AHugeFileOfZerosIsABadHeader) {
   for (const std::string& refused : {fifo, std::string("/dev/zero")}) {
     EXPECT_EQ(ReadEcuFile(refused, header, lists).Message, "Couldn't open file!") << refused;
   }
+}
+
+TEST(EcuInputTest, TheFileReaderTellsItsProgressAndStopsWhenToldTo) {
+  TempFolder folder;
+  const std::string path = folder / "many.ecu";
+  std::string text = "{ 1a, 2b, 3, 4d,60000}\r\n";  // about 3 MB: several blocks
+  for (int i = 0; i < 60000; ++i) text += "{3f0,16,12,1,0,-40,1,0.5,Fuel Map,Load,-,Rpm,-}\r\n";
+  WriteFile(path, std::vector<std::uint8_t>(text.begin(), text.end()));
+  EcuHeader header;
+  TableDefinitions lists;
+  std::vector<std::uint64_t> done;
+  const EcuReadReport read =
+      ReadEcuFile(path, header, lists, [&](std::uint64_t bytes, std::uint64_t total) {
+        EXPECT_EQ(total, text.size());
+        done.push_back(bytes);
+        return true;
+      });
+  EXPECT_EQ(read.Stored, 60000);
+  ASSERT_GE(done.size(), 3u);
+  EXPECT_EQ(std::adjacent_find(done.begin(), done.end(), std::greater_equal<>()), done.end());
+  EXPECT_EQ(done.back(), text.size());
+
+  // Stopped after the first block: nothing changes.
+  header.Values = {1, 2, 3, 4};
+  lists = TableDefinitions();
+  lists.Ordinary.Append({"Kept"});
+  int told = 0;
+  const EcuReadReport stopped = ReadEcuFile(path, header, lists, [&](std::uint64_t, std::uint64_t) {
+    ++told;
+    return false;
+  });
+  EXPECT_EQ(stopped.Status, EcuReadStatus::Cancelled);
+  EXPECT_EQ(told, 1);
+  EXPECT_TRUE(stopped.Message.empty());
+  EXPECT_EQ(header.Values, (std::array<std::int32_t, 4>{1, 2, 3, 4}));
+  EXPECT_EQ(lists.Ordinary.Field(1, TableDefinition::TableName), "Kept");
 }
 
 }  // namespace

@@ -13,10 +13,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProcess>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QSplitter>
 #include <QTableView>
+#include <QTimer>
 
+#include <array>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -423,19 +426,21 @@ TEST_F(TableEdTest, AMalformedEntrySizeStopsTheClickWithTheErrorBox) {
   EXPECT_EQ(TableEd->XLabelName->text(), "Load");  // not reached
 }
 
-TEST_F(TableEdTest, KeyPressesStoreThePanelAsItWasBeforeTheKey) {
+TEST_F(TableEdTest, KeyPressesStoreThePanelWithTheKeyApplied) {
   ShowEditor();
   AddOrdinary(kFuelMap);
   const int row = AddOrdinary({""});
   ClickCell(TableEd->TableList1, row, 0);
   TableEd->TableName->setFocus();
   QTest::keyClick(TableEd->TableName, 'A');
-  EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "");
-  QTest::keyClick(TableEd->TableName, 'B');
   EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "A");
+  QTest::keyClick(TableEd->TableName, 'B');
+  EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "AB");
   QTest::keyClick(TableEd->TableName, Qt::Key_Return);
   EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "AB");
   QTest::keyClick(TableEd->TableName, Qt::Key_Backspace);
+  EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "A");
+  TypeIntoCell(TableEd->TableList1, row, 0, "AB");
   QTest::keyClick(TableEd->TableName, Qt::Key_Left);  // moves the caret only: not stored
   EXPECT_EQ(Cell(TableEd->TableList1, row, 0), "AB");
   QTest::keyClick(TableEd->TableName, Qt::Key_Return);
@@ -447,6 +452,24 @@ TEST_F(TableEdTest, KeyPressesStoreThePanelAsItWasBeforeTheKey) {
   EXPECT_EQ(Cell(TableEd->TableList1, row, 12), "0.25");
   EXPECT_EQ(RowTexts(TableEd->TableList1, 1), kFuelMap);
   EXPECT_EQ(TableEd->Lists.SelectedList, ListKind::Ordinary);
+}
+
+TEST_F(TableEdTest, EveryPanelBoxStoresItsLastKeyAtOnce) {
+  ShowEditor();
+  const int row = AddOrdinary(kFuelMap);
+  AddOrdinary({"Other"});
+  const std::pair<QLineEdit*, int> boxes[] = {
+      {TableEd->TableName, 0}, {TableEd->TableAddress, 1}, {TableEd->Columns, 2},
+      {TableEd->Rows, 3},      {TableEd->XLabelName, 5},   {TableEd->XScale, 6},
+      {TableEd->XOffset, 7},   {TableEd->YLabelName, 8},   {TableEd->YScale, 9},
+      {TableEd->YOffset, 10},  {TableEd->ZLabelName, 11},  {TableEd->ZScale, 12},
+      {TableEd->ZOffset, 13}};
+  for (const auto& [box, column] : boxes) {
+    ClickCell(TableEd->TableList1, row, 0);
+    Type(box, "Warmup");
+    ClickCell(TableEd->TableList1, row + 1, 0);
+    EXPECT_EQ(Cell(TableEd->TableList1, row, column), "Warmup") << box->objectName().toStdString();
+  }
 }
 
 TEST_F(TableEdTest, SingleByteTextsFromOutsideFilesKeepTheirBytes) {
@@ -661,6 +684,42 @@ TEST_F(TableEdTest, ImportAsksForAFileAndReadsIt) {
   ASSERT_EQ(seen.size(), 1u);
   EXPECT_EQ(Cell(TableEd->TableList1, 1, 0), "Boost");
   EXPECT_EQ(TableCursor.TableName, "Boost");
+}
+
+TEST_F(TableEdTest, CancellingAnImportKeepsTheListsAndTheCurrentTable) {
+  ShowEditor();
+  const std::string small =
+      WriteEcu("small.ecu", "{1,2,3,4,1}\n{3f0,16,12,1,0,-40,1,0.5,Fuel Map,Load,-,Rpm,-}\n");
+  AnsweringBoxes([&] { TableEd->ReadEcuFile(small); });
+  CreateEntry("0x0400", "1", "1", Main->EightBitTable, true);
+  const QStringList ordinary = RowTexts(TableEd->TableList1, 1);
+  const QStringList bitWise = RowTexts(TableEd->TableList2, 1);
+  const QString address = Main->TableAddress->text();
+
+  // Several blocks long; its progress shows at once and is cancelled.
+  std::string text = "{9,9,9,9,90000}\n";
+  for (int i = 0; i < 90000; ++i) text += "{500,4,4,1,0,0,0,1,Other,y,-,x,-}\n";
+  const std::string big = WriteEcu("big.ecu", text);
+  TableEd->ImportProgressDelayMs = 0;
+  QString shown;
+  QTimer canceller;
+  QObject::connect(&canceller, &QTimer::timeout, [&] {
+    if (auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+      shown = progress->labelText();
+      QTest::mouseClick(progress->findChild<QPushButton*>(), Qt::LeftButton);
+    }
+  });
+  canceller.start(5);
+  const auto seen = ModalScript().ChooseFile(Q(big)).Run(
+      [] { QTest::mouseClick(TableEd->Import, Qt::LeftButton); });
+
+  EXPECT_EQ(shown, "Importing " + Q(big) + " ...");
+  EXPECT_EQ(seen.size(), 1u) << Describe(seen);  // the file dialog, no message
+  EXPECT_EQ(RowTexts(TableEd->TableList1, 1), ordinary);
+  EXPECT_EQ(RowTexts(TableEd->TableList2, 1), bitWise);
+  EXPECT_EQ(TableEd->Header.Values, (std::array<std::int32_t, 4>{1, 2, 3, 4}));
+  EXPECT_EQ(TableCursor.TableName, "Fuel Map");
+  EXPECT_EQ(Main->TableAddress->text(), address);
 }
 
 TEST_F(TableEdTest, ExportAsksForANameAndWritesBothLists) {

@@ -34,6 +34,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -45,10 +46,6 @@ constexpr int kSplitterHeight = 12;
 constexpr int kRowHeight = 16;
 constexpr int kBitColumnWidth = 20;
 
-QLineEdit* PlaceEdit(QWidget* parent, const char* name, int left, int top, int width) {
-  return Place(new QLineEdit(parent), name, left, top, width, 21);
-}
-
 // The keys that reach an edit box as a character: letters, digits, Enter, Backspace and the
 // like; not Delete, Tab or keys that only move the caret.
 bool ProducesCharacter(const QKeyEvent* key) {
@@ -56,6 +53,25 @@ bool ProducesCharacter(const QKeyEvent* key) {
     return false;
   }
   return !key->text().isEmpty();
+}
+
+// An edit box of the setup panel. Its key handler runs once the box has taken a key that
+// produces a character, so the handler sees the box's text with that key applied.
+class TPanelEdit : public QLineEdit {
+ public:
+  using QLineEdit::QLineEdit;
+
+  std::function<void()> KeyTaken;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    QLineEdit::keyPressEvent(event);
+    if (KeyTaken && ProducesCharacter(event)) KeyTaken();
+  }
+};
+
+QLineEdit* PlaceEdit(QWidget* parent, const char* name, int left, int top, int width) {
+  return Place(new TPanelEdit(parent), name, left, top, width, 21);
 }
 
 void ShowBox(QWidget* parent, std::string_view title, const std::string& text,
@@ -237,7 +253,12 @@ void TTableEd::BuildAxes() {
 }
 
 void TTableEd::ConnectHandlers() {
-  for (QLineEdit* edit : PanelBoxes()) edit->installEventFilter(this);
+  // Every panel box was made by PlaceEdit.
+  for (QLineEdit* edit : PanelBoxes()) {
+    static_cast<TPanelEdit*>(edit)->KeyTaken = [this] {
+      RunHandler([this] { XLabelNameKeyPress(); });
+    };
+  }
   TableList1->installEventFilter(this);
   TableList1->viewport()->installEventFilter(this);
 
@@ -276,11 +297,6 @@ bool TTableEd::eventFilter(QObject* watched, QEvent* event) {
     }
     RunHandler([this] { TableList1DblClick(); });
     return true;
-  }
-  if (event->type() == QEvent::KeyPress && qobject_cast<QLineEdit*>(watched) != nullptr &&
-      ProducesCharacter(static_cast<QKeyEvent*>(event))) {
-    // Runs before the key reaches the box, so the texts stored are those from before it.
-    RunHandler([this] { XLabelNameKeyPress(); });
   }
   return QWidget::eventFilter(watched, event);
 }
@@ -365,9 +381,20 @@ void TTableEd::ClearLists() {
 }
 
 void TTableEd::ReadEcuFile(const std::string& path) {
-  EcuReadReport report;
-  ResetLists([&] { report = ::ReadEcuFile(path, Header, Lists); });
   QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : Main;
+  // Read into new lists first, so a cancelled read leaves the lists, the header and the
+  // current table as they were.
+  EcuHeader header = Header;
+  TableDefinitions lists;
+  const EcuReadReport report = ::ReadEcuFile(
+      path, header, lists,
+      FileProgress(parent, "Importing", path, true, ImportProgressDelayMs).ForReading());
+  if (report.Status == EcuReadStatus::Cancelled) return;
+  ResetLists([&] {
+    if (report.Status == EcuReadStatus::CouldNotOpen) return;  // nothing was read
+    Header = header;
+    Lists = std::move(lists);
+  });
   if (!report.Message.empty()) ShowBox(parent, kEcuErrorTitle, report.Message, QMessageBox::Ok);
   if (!report.OpenRow) return;
   // The first ordinary table is shown in the panel and becomes the current table; a row that

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/ui/file_progress.h"
 #include "image/entry_width.h"
 #include "tables/definition_list.h"
 #include "tables/definition_panel.h"
@@ -37,7 +38,7 @@ class TTableEd : public QWidget {
   // Appends a definition built from the main window's current inputs.
   void AddTableFromCursor();
   // Replaces both lists with the file's tables, reports what the reader found and opens the
-  // first ordinary table.
+  // first ordinary table. A long read shows its progress; Cancel there changes nothing.
   void ReadEcuFile(const std::string& path);
   // Empties both lists; the window stays as it is.
   void ClearLists();
@@ -64,6 +65,8 @@ class TTableEd : public QWidget {
 
   TableDefinitions Lists;
   EcuHeader Header;
+  // How long a read of an ".ecu" file runs before its progress appears.
+  int ImportProgressDelayMs = FileProgress::kDelayMs;
 
   QWidget* Panel2;
   QTableView* TableList1;
