@@ -61,6 +61,19 @@ std::optional<TEntryCell> EntryHolding(const TTableLayout& table, TByteRange ran
                     static_cast<std::int32_t>(index % table.Columns)};
 }
 
+std::optional<TEntryCell> FirstEntryIn(const TTableLayout& table, TByteRange range) {
+  if (range.Empty() || table.Rows <= 0 || table.Columns <= 0) return std::nullopt;
+  const std::int64_t start = std::int64_t{table.TableAddress} - table.BaseAddress;
+  // Rows and columns are 32-bit and the width at most 4: the size stays far inside 64 bits.
+  const std::int64_t entries = std::int64_t{table.Rows} * table.Columns;
+  const std::int64_t end = start + entries * table.Width();
+  const std::int64_t first = std::max(range.first, start);
+  if (first >= std::min(range.End(), end)) return std::nullopt;
+  const std::int64_t index = (first - start) / table.Width();
+  return TEntryCell{static_cast<std::int32_t>(index / table.Columns),
+                    static_cast<std::int32_t>(index % table.Columns)};
+}
+
 std::optional<std::int64_t> EntryValueBefore(const TTableLayout& table,
                                              std::span<const std::uint8_t> image, TEntryCell cell,
                                              const TDocumentChange& change) {

@@ -43,6 +43,10 @@ struct TEntryCell {
 // of its rows and columns does.
 [[nodiscard]] std::optional<TEntryCell> EntryHolding(const TTableLayout& table, TByteRange range);
 
+// The first entry of the table (rows are stored one after another) holding a byte of `range`,
+// or nothing when the range lies wholly outside the table.
+[[nodiscard]] std::optional<TEntryCell> FirstEntryIn(const TTableLayout& table, TByteRange range);
+
 // The value entry `cell` held before `change`, which lay within it: its bytes in `image` now,
 // with the change's earlier bytes put back. Nothing when the change does not say them.
 [[nodiscard]] std::optional<std::int64_t> EntryValueBefore(const TTableLayout& table,

@@ -3,11 +3,13 @@
 #include "support/modal.h"
 #include "support/temp_folder.h"
 #include "support/window_fixture.h"
+#include "textview/ui/text_edit.h"
 
 #include <QAction>
 #include <QDropEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QTableView>
 #include <QUrl>
 
 #include <functional>
@@ -141,6 +143,29 @@ TEST_F(UnsavedChangesTest, AFailedSaveAtTheQuestionStopsTheOperation) {
   EXPECT_EQ(RomImage.Size, 16);  // not closed
   EXPECT_TRUE(ImageDocument.Modified());
   EXPECT_EQ(ReadFile(loaded), CountingBytes(16));
+}
+
+}  // namespace
+
+namespace {
+
+// Ctrl+S saves and Ctrl+O loads from any window, here the text view's grid.
+TEST_F(UnsavedChangesTest, TheFileKeysWorkFromEveryWindow) {
+  EXPECT_EQ(Main->Save1->shortcut(), QKeySequence("Ctrl+S"));
+  EXPECT_EQ(Main->SaveAs1->shortcut(), QKeySequence("Ctrl+Shift+S"));
+  QTest::mouseClick(Main->TextModeButton, Qt::LeftButton);
+  TextEdit->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(TextEdit));
+  Edit();
+  EXPECT_TRUE(ModalScript()
+                  .Run([] { QTest::keyClick(TextEdit->TextGrid, Qt::Key_S, Qt::ControlModifier); })
+                  .empty());
+  EXPECT_FALSE(ImageDocument.Modified());
+  EXPECT_EQ(ReadFile(path_)[3], 0xEE);
+  const auto seen = ModalScript().CancelDialog().Run(
+      [] { QTest::keyClick(TextEdit->TextGrid, Qt::Key_O, Qt::ControlModifier); });
+  ASSERT_EQ(seen.size(), 1u) << Describe(seen);
+  EXPECT_TRUE(seen[0].fileDialog);
 }
 
 }  // namespace

@@ -87,6 +87,30 @@ TEST_F(TextEditHistoryTest, UndoAcrossATableChange) {
   EXPECT_EQ(Cell(2, 1), "99");
 }
 
+// Where an undo or redo changes bytes the grid does not show, the user is shown where.
+TEST_F(TextEditHistoryTest, AStepOutsideTheShownTableIsNeverInvisible) {
+  Open("0x10");
+  Enter(1, 1, "99");
+  TypeAndEnter(Main->TableAddress, "0x80");
+  auto seen = AnsweringBoxes(Undo);
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, "Undo");
+  EXPECT_EQ(seen[0].text, "Undo changed bytes outside the table shown, at 0x0010.");
+  EXPECT_EQ(Byte(0x10), 0x10);
+  seen = AnsweringBoxes([] { Redo(true); });
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].title, "Redo");
+
+  // Inside the table but scrolled away: the grid scrolls to the cell.
+  Main->Rows->setText("64");
+  TypeAndEnter(Main->TableAddress, "0x0");
+  Enter(60, 1, "7");
+  TextEdit->TextGrid->scrollToTop();
+  EXPECT_TRUE(AnsweringBoxes(Undo).empty());
+  const QRect cell = TextEdit->TextGrid->visualRect(TextEdit->TextGrid->model()->index(60, 1));
+  EXPECT_TRUE(TextEdit->TextGrid->viewport()->rect().intersects(cell));
+}
+
 TEST_F(TextEditHistoryTest, ANewChangeAfterUndoDropsRedo) {
   Open("0x10");
   Press('+', 1, 1);

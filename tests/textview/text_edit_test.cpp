@@ -109,6 +109,23 @@ TEST_F(TextEditTest, AddressesAboveFFFFShowAllTheirDigits) {
   EXPECT_EQ(Cell(2, 0), "0x23466");
 }
 
+TEST_F(TextEditTest, TheRowHeaderColumnWidensToItsWidestAddress) {
+  Open(0x100100, "0x03F0", "16", "16", Main->EightBitTable);
+  QHeaderView* rows = TextEdit->TextGrid->verticalHeader();
+  EXPECT_EQ(rows->width(), 45);
+  QFont large = TextEdit->TextGrid->font();
+  large.setPixelSize(24);
+  TextEdit->TextGrid->setFont(large);
+  TypeAndEnter(Main->TableAddress, "0x100000");
+  ASSERT_EQ(Cell(16, 0), "0x1000F0");
+  const int text = QFontMetrics(rows->font()).horizontalAdvance("0x1000F0");
+  EXPECT_GT(rows->width(), text);
+  // Back to short addresses, the column is 45 pixels again once they fit.
+  TextEdit->TextGrid->setFont(QFont());
+  TypeAndEnter(Main->TableAddress, "0x03F0");
+  EXPECT_EQ(rows->width(), 45);
+}
+
 TEST_F(TextEditTest, TheThreeModesRenderEveryCell) {
   Open(0x100, "0x0A", "2", "2", Main->EightBitTable);
   EXPECT_EQ(Cell(1, 1), "10");

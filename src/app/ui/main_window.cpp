@@ -204,6 +204,13 @@ void TMain::BuildMenu() {
   About1 = menuBar()->addAction("&About");
   About1->setObjectName("About1");
   for (QAction* item : {Save1, SaveAs1, Close1}) item->setEnabled(false);
+  // The file keys work from every window of the program, not only this one.
+  MenuLoad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+  Save1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+  SaveAs1->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  for (QAction* item : {MenuLoad, Save1, SaveAs1}) {
+    item->setShortcutContext(Qt::ApplicationShortcut);
+  }
 }
 
 void TMain::ConnectHandlers() {

@@ -85,9 +85,9 @@ TTextEdit::TTextEdit(TSession& session) : session_(session) {
 
   // The header row and column: fixed sizes, frozen while the table scrolls.
   TextGrid->setHorizontalHeader(new TFixedHeader(Qt::Horizontal, kRowHeight + 1, TextGrid));
-  auto* rowHeaders = new TFixedHeader(Qt::Vertical, kHeaderColumnWidth, TextGrid);
-  rowHeaders->setDefaultSectionSize(kRowHeight);
-  TextGrid->setVerticalHeader(rowHeaders);
+  rowHeaders_ = new TFixedHeader(Qt::Vertical, kHeaderColumnWidth, TextGrid);
+  rowHeaders_->setDefaultSectionSize(kRowHeight);
+  TextGrid->setVerticalHeader(rowHeaders_);
   corner_ = new TGridCorner(TextGrid);
   TextGrid->setRowHidden(0, true);
   TextGrid->setColumnHidden(0, true);
@@ -179,10 +179,34 @@ void TTextEdit::FillGrid() {
     columnHeaders->setDefaultSectionSize(columnWidth);
   }
   corner_->SetText(model_->CellText(0, 0));
+  FitRowHeaders();
   const QModelIndex current = TextGrid->currentIndex();
   if (!current.isValid() || current.row() == 0 || current.column() == 0) {
     TextGrid->setCurrentIndex(model_->index(1, 1));
   }
+}
+
+void TTextEdit::FitRowHeaders() {
+  // The widest address is the first or the last row's, or, when the addresses wrap past
+  // 0xFFFFFFFF, one of eight digits; the corner shows the table address.
+  const int rows = model_->rowCount() - 1;
+  QStringList texts = {model_->CellText(0, 0)};
+  if (rows > 0) {
+    const QString first = model_->CellText(1, 0);
+    const QString last = model_->CellText(rows, 0);
+    texts << first << last;
+    if (last.size() < first.size() || (last.size() == first.size() && last < first)) {
+      texts << "0xFFFFFFFF";
+    }
+  }
+  const QFontMetrics metrics(rowHeaders_->font());
+  int widest = 0;
+  for (const QString& text : texts) widest = std::max(widest, metrics.horizontalAdvance(text));
+  const int margins = 2 * (style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, rowHeaders_) + 1);
+  const int width = std::max(kHeaderColumnWidth, widest + margins);
+  if (width == rowHeaders_->Thickness()) return;
+  rowHeaders_->SetThickness(width);
+  FormResize();
 }
 
 void TTextEdit::FillCell(std::int32_t row, std::int32_t column, EntryWidth width) {
@@ -200,7 +224,7 @@ void TTextEdit::FormResize() {
   TextGrid->setGeometry(0, 0, std::clamp(outer.width() - 26, 0, Panel1->width()),
                         std::clamp(outer.height() - 83, 0, Panel1->height()));
   const int frame = TextGrid->frameWidth();
-  corner_->setGeometry(frame, frame, kHeaderColumnWidth, kRowHeight + 1);
+  corner_->setGeometry(frame, frame, rowHeaders_->Thickness(), kRowHeight + 1);
 }
 
 void TTextEdit::resizeEvent(QResizeEvent* event) {
@@ -298,9 +322,31 @@ void TTextEdit::ShowUnchanged(const TEditOutcome& outcome, std::int32_t row, std
   if (!outcome.Applied()) model_->RenderCell(row, column, table);
 }
 
-void TTextEdit::UndoEdit() { (void)session_.Document().Undo(); }
+void TTextEdit::UndoEdit() { ShowHistoryStep(session_.Document().Undo(), "Undo"); }
 
-void TTextEdit::RedoEdit() { (void)session_.Document().Redo(); }
+void TTextEdit::RedoEdit() { ShowHistoryStep(session_.Document().Redo(), "Redo"); }
+
+void TTextEdit::ShowHistoryStep(const TEditOutcome& outcome, const char* title) {
+  // The views already show the restored bytes; the user must also see where they lie: the
+  // grid scrolls to them, or a box names them when they lie outside the table shown.
+  if (!outcome.Applied()) return;
+  const TTableLayout table = ShownTable();
+  if (const std::optional<TEntryCell> cell = FirstEntryIn(table, outcome.changed)) {
+    TextGrid->scrollTo(model_->index(cell->row + 1, cell->column + 1));
+    return;
+  }
+  const auto address = [&](std::int64_t position) {
+    return Text(HexText(static_cast<std::int32_t>(position + table.BaseAddress), 4));
+  };
+  const QString where =
+      outcome.changed.count == 1
+          ? "at " + address(outcome.changed.first)
+          : "at " + address(outcome.changed.first) + " to " + address(outcome.changed.End() - 1);
+  QMessageBox box(QMessageBox::NoIcon, title,
+                  QString(title) + " changed bytes outside the table shown, " + where + ".",
+                  QMessageBox::Ok, this);
+  box.exec();
+}
 
 TTableLayout TTextEdit::CurrentTable() const {
   return LayoutOf(session_.Cursor(), Main->GetEntryWidth());

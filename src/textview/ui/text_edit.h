@@ -13,6 +13,7 @@ class QKeyEvent;
 class QMenu;
 class QRadioButton;
 class QTableView;
+class TFixedHeader;
 class TGridCorner;
 class TTextGridDelegate;
 class TTextGridModel;
@@ -86,10 +87,14 @@ class TTextEdit : public QWidget, private TDocumentListener {
   [[nodiscard]] QAction* ActionOfKey(const QKeyEvent* key) const;
   void EnterKey();
   void StepSelectedEntry(std::int32_t step);
+  // Shows where an undo or redo changed the image.
+  void ShowHistoryStep(const TEditOutcome& outcome, const char* title);
   // Shows the cell again after an edit that did not change the image.
   void ShowUnchanged(const TEditOutcome& outcome, std::int32_t row, std::int32_t column,
                      const TTableLayout& table);
   [[nodiscard]] bool SelectedEntry(std::int32_t& row, std::int32_t& column) const;
+  // The row-header column: 45 pixels while its addresses fit, wider when one does not.
+  void FitRowHeaders();
   void CloseEditor(bool keepTypedText);
   // The current table at the main window's entry width, as an edit stores into it.
   [[nodiscard]] TTableLayout CurrentTable() const;
@@ -100,4 +105,5 @@ class TTextEdit : public QWidget, private TDocumentListener {
   TTextGridModel* model_;
   TTextGridDelegate* delegate_;
   TGridCorner* corner_;
+  TFixedHeader* rowHeaders_;
 };

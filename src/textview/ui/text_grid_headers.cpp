@@ -31,6 +31,13 @@ TFixedHeader::TFixedHeader(Qt::Orientation orientation, int thickness, QWidget* 
   setDefaultAlignment(Qt::AlignCenter);
 }
 
+void TFixedHeader::SetThickness(int thickness) {
+  if (thickness == thickness_) return;
+  thickness_ = thickness;
+  updateGeometry();
+  emit geometriesChanged();
+}
+
 QSize TFixedHeader::sizeHint() const {
   return orientation() == Qt::Horizontal ? QSize(0, thickness_) : QSize(thickness_, 0);
 }

@@ -25,6 +25,9 @@ class TFixedHeader : public QHeaderView {
   TFixedHeader(Qt::Orientation orientation, int thickness, QWidget* parent);
 
   QSize sizeHint() const override;
+  [[nodiscard]] int Thickness() const { return thickness_; }
+  // A new thickness; the grid lays itself out again.
+  void SetThickness(int thickness);
 
  private:
   int thickness_;
