@@ -29,17 +29,29 @@ std::vector<double> TableHeights(const TRomImage& image, const TTableLayout& cur
   // c held to 256 no term leaves 64 bits, so the bounds check alone decides.
   const std::int64_t start = std::int64_t{cursor.TableAddress} - cursor.BaseAddress;
   const std::int64_t last = static_cast<std::int64_t>(bytes.size()) - width;
-  for (int r = 0; r < rows; ++r) {
-    const std::int64_t rowStart = start + std::int64_t{r} * cursor.Columns * width;
-    double* row = heights.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
-    for (int c = 0; c < columns; ++c) {
-      const std::int64_t position = rowStart + std::int64_t{c} * width;
-      const double raw =
-          position >= 0 && position <= last
-              ? static_cast<double>(ValueOfBits(type, DecodeBits(type, bytes.data() + position)))
-              : 0.0;
-      row[c] = raw * scale + offset;
+  // One loop per way of reading, so the plain unsigned big-endian read stays branch-free.
+  const auto fill = [&](auto read) {
+    for (int r = 0; r < rows; ++r) {
+      const std::int64_t rowStart = start + std::int64_t{r} * cursor.Columns * width;
+      double* row =
+          heights.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(columns);
+      for (int c = 0; c < columns; ++c) {
+        const std::int64_t position = rowStart + std::int64_t{c} * width;
+        const double raw = position >= 0 && position <= last
+                               ? static_cast<double>(read(bytes.data() + position))
+                               : 0.0;
+        row[c] = raw * scale + offset;
+      }
     }
+  };
+  if (!type.Signed && type.Order == TByteOrder::BigEndian) {
+    fill([width](const std::uint8_t* entry) {
+      std::uint32_t value = 0;
+      for (int i = 0; i < width; ++i) value = (value << 8) | entry[i];
+      return value;
+    });
+  } else {
+    fill([type](const std::uint8_t* entry) { return ValueOfBits(type, DecodeBits(type, entry)); });
   }
   return heights;
 }

@@ -199,6 +199,10 @@ void TTextEdit::FitRowHeaders() {
       texts << "0xFFFFFFFF";
     }
   }
+  // Measured again only when the texts or the font change: measuring costs a refresh dearly.
+  if (texts == measuredTexts_ && rowHeaders_->font() == measuredFont_) return;
+  measuredTexts_ = texts;
+  measuredFont_ = rowHeaders_->font();
   const QFontMetrics metrics(rowHeaders_->font());
   int widest = 0;
   for (const QString& text : texts) widest = std::max(widest, metrics.horizontalAdvance(text));

@@ -4,6 +4,8 @@
 #include "image/image_document.h"
 #include "image/table_layout.h"
 
+#include <QFont>
+#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
@@ -106,4 +108,7 @@ class TTextEdit : public QWidget, private TDocumentListener {
   TTextGridDelegate* delegate_;
   TGridCorner* corner_;
   TFixedHeader* rowHeaders_;
+  // The row-header texts and font the column was last fitted to.
+  QStringList measuredTexts_;
+  QFont measuredFont_;
 };
