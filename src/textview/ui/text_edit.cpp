@@ -187,9 +187,17 @@ void TTextEdit::FillGrid() {
 }
 
 void TTextEdit::FitRowHeaders() {
+  // Measured again only when what the header texts follow or the font changes: measuring
+  // costs a refresh dearly.
+  const int rows = model_->rowCount() - 1;
+  const TTextGridModel::Layout& layout = model_->layout();
+  const HeaderKey key{layout.tableAddress, rows, layout.table.Columns, layout.table.Width()};
+  if (key == measuredFor_ && rowHeaders_->font() == measuredFont_) return;
+  measuredFor_ = key;
+  measuredFont_ = rowHeaders_->font();
+
   // The widest address is the first or the last row's, or, when the addresses wrap past
   // 0xFFFFFFFF, one of eight digits; the corner shows the table address.
-  const int rows = model_->rowCount() - 1;
   QStringList texts = {model_->CellText(0, 0)};
   if (rows > 0) {
     const QString first = model_->CellText(1, 0);
@@ -199,10 +207,6 @@ void TTextEdit::FitRowHeaders() {
       texts << "0xFFFFFFFF";
     }
   }
-  // Measured again only when the texts or the font change: measuring costs a refresh dearly.
-  if (texts == measuredTexts_ && rowHeaders_->font() == measuredFont_) return;
-  measuredTexts_ = texts;
-  measuredFont_ = rowHeaders_->font();
   const QFontMetrics metrics(rowHeaders_->font());
   int widest = 0;
   for (const QString& text : texts) widest = std::max(widest, metrics.horizontalAdvance(text));

@@ -5,10 +5,11 @@
 #include "image/table_layout.h"
 
 #include <QFont>
-#include <QStringList>
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
+#include <tuple>
 
 class QAction;
 class QKeyEvent;
@@ -108,7 +109,9 @@ class TTextEdit : public QWidget, private TDocumentListener {
   TTextGridDelegate* delegate_;
   TGridCorner* corner_;
   TFixedHeader* rowHeaders_;
-  // The row-header texts and font the column was last fitted to.
-  QStringList measuredTexts_;
+  // What the row-header texts follow (table address, rows, columns, width) and the font, as
+  // the column was last fitted to them.
+  using HeaderKey = std::tuple<std::int32_t, int, std::int32_t, int>;
+  std::optional<HeaderKey> measuredFor_;
   QFont measuredFont_;
 };
