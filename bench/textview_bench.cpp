@@ -6,9 +6,10 @@
 // hidden).
 
 #include "app/application.h"
-#include "app/ui/main_window.h"
+#include "app/session.h"
 #include "app/shared_state.h"
 #include "app/startup.h"
+#include "app/ui/main_window.h"
 #include "app/ui/windows.h"
 #include "image/image_document.h"
 #include "textview/ui/text_edit.h"
@@ -92,6 +93,23 @@ void BM_FillGridAndPaintNewLooks(benchmark::State& state) {
   DestroyWindows();
 }
 BENCHMARK(BM_FillGridAndPaintNewLooks)->Unit(benchmark::kMillisecond);
+
+// As BM_FillGridAndPaint while comparing with an image that differs in every third byte, so
+// many visible cells carry the compare mark.
+void BM_FillGridAndPaintComparing(benchmark::State& state) {
+  OpenLargestTable();
+  std::vector<std::uint8_t> stock = *RomImage.Bytes;
+  for (std::size_t i = 0; i < stock.size(); i += 3) ++stock[i];
+  CurrentSession().Compare({std::move(stock), "stock.bin"});
+  QImage canvas(TextEdit->TextGrid->size(), QImage::Format_ARGB32_Premultiplied);
+  for (auto _ : state) {
+    TextEdit->FillGrid();
+    TextEdit->TextGrid->render(&canvas);
+  }
+  CurrentSession().StopComparing();
+  DestroyWindows();
+}
+BENCHMARK(BM_FillGridAndPaintComparing)->Unit(benchmark::kMillisecond);
 
 void BM_QTableWidgetBaseline(benchmark::State& state) {
   QTableWidget grid(kSide + 1, kSide + 1);

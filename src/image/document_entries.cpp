@@ -74,6 +74,50 @@ std::optional<TEntryCell> FirstEntryIn(const TTableLayout& table, TByteRange ran
                     static_cast<std::int32_t>(index % table.Columns)};
 }
 
+bool EntryDiffers(std::span<const std::uint8_t> image, std::span<const std::uint8_t> compared,
+                  const TTableLayout& table, std::int32_t row, std::int32_t column) {
+  const std::optional<std::size_t> position = table.EntryInside(image, row, column);
+  if (!position || !table.EntryInside(compared, row, column)) return false;
+  const auto width = static_cast<std::size_t>(table.Width());
+  return !std::equal(image.begin() + *position, image.begin() + *position + width,
+                     compared.begin() + *position);
+}
+
+namespace {
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - ((a % b != 0 && a < 0) ? 1 : 0);
+}
+
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
+
+}  // namespace
+
+std::optional<TEntryCell> NextDifference(std::span<const std::uint8_t> image,
+                                         std::span<const std::uint8_t> compared,
+                                         const TTableLayout& table, TEntryCell from, bool forward) {
+  if (table.Rows <= 0 || table.Columns <= 0) return std::nullopt;
+  const std::int64_t width = table.Width();
+  const std::int64_t start = std::int64_t{table.TableAddress} - table.BaseAddress;
+  const auto size = static_cast<std::int64_t>(std::min(image.size(), compared.size()));
+  // Entry i (row-major) starts at start + i × width; only those inside both images count.
+  const std::int64_t first = std::max<std::int64_t>(0, CeilDiv(-start, width));
+  const std::int64_t last =
+      std::min(std::int64_t{table.Rows} * table.Columns - 1, FloorDiv(size - width - start, width));
+  const std::int64_t index = std::int64_t{from.row} * table.Columns + from.column;
+  const std::int64_t step = forward ? 1 : -1;
+  for (std::int64_t i = forward ? std::max(index + 1, first) : std::min(index - 1, last);
+       i >= first && i <= last; i += step) {
+    const auto position = static_cast<std::size_t>(start + i * width);
+    if (!std::equal(image.begin() + position, image.begin() + position + width,
+                    compared.begin() + position)) {
+      return TEntryCell{static_cast<std::int32_t>(i / table.Columns),
+                        static_cast<std::int32_t>(i % table.Columns)};
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<std::int64_t> EntryValueBefore(const TTableLayout& table,
                                              std::span<const std::uint8_t> image, TEntryCell cell,
                                              const TDocumentChange& change) {

@@ -47,6 +47,20 @@ struct TEntryCell {
 // or nothing when the range lies wholly outside the table.
 [[nodiscard]] std::optional<TEntryCell> FirstEntryIn(const TTableLayout& table, TByteRange range);
 
+// True when entry (row, column) lies wholly inside both `image` and `compared` and its bytes
+// differ between them; entries outside either are not compared.
+[[nodiscard]] bool EntryDiffers(std::span<const std::uint8_t> image,
+                                std::span<const std::uint8_t> compared, const TTableLayout& table,
+                                std::int32_t row, std::int32_t column);
+
+// The next (or, going back, the previous) entry after `from` in reading order that differs
+// between `image` and `compared`; nothing when there is none. Only entries inside both images
+// are visited, so the cost follows the images, whatever the table's size.
+[[nodiscard]] std::optional<TEntryCell> NextDifference(std::span<const std::uint8_t> image,
+                                                       std::span<const std::uint8_t> compared,
+                                                       const TTableLayout& table, TEntryCell from,
+                                                       bool forward);
+
 // The value entry `cell` held before `change`, which lay within it: its bytes in `image` now,
 // with the change's earlier bytes put back. Nothing when the change does not say them.
 [[nodiscard]] std::optional<std::int64_t> EntryValueBefore(const TTableLayout& table,

@@ -112,4 +112,21 @@ TEST(SessionTest, AChangeIsPlacedInTheOneEntryHoldingIt) {
   EXPECT_EQ(EntryValueBefore(table, image, {0, 1}, {{7, 1}, {}}), std::nullopt);
 }
 
+TEST(SessionTest, DifferencesFromAComparedImageAreFoundInReadingOrder) {
+  TTableLayout table;
+  table.TableAddress = 2;  // entries of 2 bytes from offset 2, 2 × 2
+  table.Rows = 2;
+  table.Columns = 2;
+  table.Type = {EntryWidth::k16Bit};
+  const std::vector<std::uint8_t> image = {0, 0, 1, 1, 2, 2, 3, 3, 4, 4};
+  const std::vector<std::uint8_t> stock = {9, 9, 1, 1, 2, 7, 3, 3, 4};  // shorter by one
+  EXPECT_FALSE(EntryDiffers(image, stock, table, 0, 0));
+  EXPECT_TRUE(EntryDiffers(image, stock, table, 0, 1));
+  EXPECT_FALSE(EntryDiffers(image, stock, table, 1, 1));  // not wholly inside the stock
+  EXPECT_EQ(NextDifference(image, stock, table, {0, -1}, true), (TEntryCell{0, 1}));
+  EXPECT_EQ(NextDifference(image, stock, table, {0, 1}, true), std::nullopt);
+  EXPECT_EQ(NextDifference(image, stock, table, {1, 1}, false), (TEntryCell{0, 1}));
+  EXPECT_EQ(NextDifference(image, stock, table, {0, 1}, false), std::nullopt);
+}
+
 }  // namespace

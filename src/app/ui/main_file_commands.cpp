@@ -165,12 +165,32 @@ void TMain::SaveAsClick() {
   }
 }
 
+void TMain::CompareWithClick() {
+  const std::optional<QString> chosen =
+      AskForFile(this, "Pick a binary file to compare with...", QFileDialog::AcceptOpen,
+                 lastFolder_, kImageFilters, "BIN", "*.bin");
+  if (!chosen) return;
+  const std::string path = chosen->toStdString();
+  LoadedImage loaded = ReadImageFile(path, FileProgress(this, "Loading", path, true).ForReading());
+  if (!Succeeded(loaded.result)) return;
+  session_.Compare({std::move(loaded.bytes), path});
+  StopComparing->setEnabled(true);
+  Update();
+}
+
+void TMain::StopComparingClick() {
+  session_.StopComparing();
+  StopComparing->setEnabled(false);
+  Update();
+}
+
 void TMain::CloseClick() {
   if (!SettleUnsavedChanges()) return;
   HideView(TextEdit, TextModeButton, "Show Text View");
   HideView(GraphEdit, GraphicsModeButton, "Show Graphics View");
   MainStatusText->setText("No file loaded");
   session_.Close();
+  StopComparing->setEnabled(false);
   SetFileControlsEnabled(false);
   setWindowTitle(Text(AppTitle) + " - (none)");
   TableEd->ClearLists();

@@ -201,8 +201,15 @@ void TMain::BuildMenu() {
   File1->addSeparator()->setObjectName("N2");
   Close1 = action(File1, "Close1", "&Close");
   Exit1 = action(File1, "Exit1", "E&xit");
+  Tools1 = new QMenu("&Tools", this);
+  Tools1->setObjectName("Tools1");
+  CompareWith = action(Tools1, "CompareWith", "Compare With…");
+  StopComparing = action(Tools1, "StopComparing", "Stop Comparing");
+  StopComparing->setEnabled(false);
   About1 = menuBar()->addAction("&About");
   About1->setObjectName("About1");
+  // Between the file menu and the about item.
+  menuBar()->insertMenu(About1, Tools1);
   for (QAction* item : {Save1, SaveAs1, Close1}) item->setEnabled(false);
   // The file keys work from every window of the program, not only this one.
   MenuLoad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -243,6 +250,8 @@ void TMain::ConnectHandlers() {
   ConnectHandler(Close1, &QAction::triggered, this, &TMain::CloseClick);
   ConnectHandler(Exit1, &QAction::triggered, this, &TMain::Exit1Click);
   ConnectHandler(About1, &QAction::triggered, this, &TMain::About1Click);
+  ConnectHandler(CompareWith, &QAction::triggered, this, &TMain::CompareWithClick);
+  ConnectHandler(StopComparing, &QAction::triggered, this, &TMain::StopComparingClick);
 }
 
 bool TMain::eventFilter(QObject* watched, QEvent* event) {

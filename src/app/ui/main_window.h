@@ -73,6 +73,9 @@ class TMain : public QMainWindow {
   void SaveClick();
   void SaveAsClick();
   void CloseClick();
+  // Reads a file whole as the image to compare with; the views mark what differs.
+  void CompareWithClick();
+  void StopComparingClick();
   // While the image differs from its file, asks whether to save it first: true when the
   // operation may go on (saved, or the changes discarded), false on Cancel or a failed save.
   // Nothing is asked when nothing differs.
@@ -118,6 +121,10 @@ class TMain : public QMainWindow {
   QAction* Close1;
   QAction* Exit1;
   QAction* About1;
+  // Comparing the image with another, such as the stock file it was tuned from.
+  QMenu* Tools1;
+  QAction* CompareWith;
+  QAction* StopComparing;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,7 +1,7 @@
 #include "textview/ui/cell_pictures.h"
 
 std::size_t qHash(const TCellLook& look, std::size_t seed) {
-  return qHashMulti(seed, look.text, look.background, look.foreground, look.changed,
+  return qHashMulti(seed, look.text, look.background, look.foreground, look.changed, look.compared,
                     look.size.width(), look.size.height(), look.ratio);
 }
 

@@ -15,9 +15,10 @@ struct TCellLook {
   QString text;
   QRgb background = 0;
   QRgb foreground = 0;
-  bool changed = false;  // bold text and the corner mark
-  QSize size;            // the filled area, in device-independent pixels
-  qreal ratio = 1;       // device pixels per pixel
+  bool changed = false;   // bold text and the corner mark
+  QSize size;             // the filled area, in device-independent pixels
+  qreal ratio = 1;        // device pixels per pixel
+  bool compared = false;  // differs from the compared image: the other corner's mark
 
   friend bool operator==(const TCellLook&, const TCellLook&) = default;
 };

@@ -116,6 +116,11 @@ TTextEdit::TTextEdit(TSession& session) : session_(session) {
       "Redo", "Redo",
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
       &TTextEdit::RedoEdit);
+  NextDifferenceAction = AddAction("NextDifference", "Next Difference", {QKeySequence(Qt::Key_F3)},
+                                   &TTextEdit::NextDifference);
+  PreviousDifferenceAction =
+      AddAction("PreviousDifference", "Previous Difference", {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
+                &TTextEdit::PreviousDifference);
   UpdateActions();
   session_.Document().AddListener(*this);
 
@@ -154,9 +159,34 @@ QAction* TTextEdit::ActionOfKey(const QKeyEvent* key) const {
 void TTextEdit::UpdateActions() {
   UndoAction->setEnabled(session_.Document().CanUndo());
   RedoAction->setEnabled(session_.Document().CanRedo());
+  for (QAction* action : {NextDifferenceAction, PreviousDifferenceAction}) {
+    action->setEnabled(session_.Compared().has_value());
+  }
+}
+
+void TTextEdit::NextDifference() { MoveToDifference(true); }
+
+void TTextEdit::PreviousDifference() { MoveToDifference(false); }
+
+void TTextEdit::MoveToDifference(bool forward) {
+  const std::optional<TComparedImage>& compared = session_.Compared();
+  if (!compared) return;
+  std::int32_t row = 0;
+  std::int32_t column = -1;
+  if (!SelectedEntry(row, column) && !forward) return;
+  const std::optional<TEntryCell> next = ::NextDifference(
+      session_.Document().Bytes(), compared->Bytes, model_->layout().table, {row, column}, forward);
+  if (!next || next->row >= TTextGridModel::kMaxSide || next->column >= TTextGridModel::kMaxSide) {
+    return;
+  }
+  CloseEditor(false);
+  const QModelIndex cell = model_->index(next->row + 1, next->column + 1);
+  TextGrid->setCurrentIndex(cell);
+  TextGrid->scrollTo(cell);
 }
 
 void TTextEdit::FillGrid() {
+  UpdateActions();  // a comparison may have begun or ended
   Main->ReadTableSize();
   TTextGridModel::Layout layout;
   const CursorInputs inputs = Main->CurrentInputs();
@@ -394,6 +424,8 @@ QMenu* TTextEdit::ContextMenu(QWidget* parent) {
   menu->addActions({CopyTableAction, PasteAction});
   menu->addSeparator();
   menu->addActions({UndoAction, RedoAction});
+  menu->addSeparator();
+  menu->addActions({NextDifferenceAction, PreviousDifferenceAction});
   return menu;
 }
 

@@ -57,6 +57,12 @@ class TTextEdit : public QWidget, private TDocumentListener {
   QAction* PasteAction;
   QAction* UndoAction;
   QAction* RedoAction;
+  // While comparing: the current cell moves to the next or previous entry that differs.
+  QAction* NextDifferenceAction;
+  QAction* PreviousDifferenceAction;
+
+  void NextDifference();
+  void PreviousDifference();
 
   void ViewAsHexClick();
   void FormResize();
@@ -86,6 +92,7 @@ class TTextEdit : public QWidget, private TDocumentListener {
   QAction* AddAction(const char* name, const char* caption, const QList<QKeySequence>& keys,
                      void (TTextEdit::*handler)());
   void UpdateActions();
+  void MoveToDifference(bool forward);
   // The action whose key this is, if any.
   [[nodiscard]] QAction* ActionOfKey(const QKeyEvent* key) const;
   void EnterKey();

@@ -14,10 +14,24 @@ namespace {
 constexpr int kMarkSize = 5;
 const QColor kMarkColour(200, 0, 0);
 
+// The mark of a cell that differs from the compared image: a blue triangle in its top-right
+// corner, so it is told apart from a change since the load at a glance.
+const QColor kComparedColour(0, 80, 220);
+
 void DrawMark(QPainter& painter, QPoint corner) {
   const QPoint mark[] = {corner, corner + QPoint(kMarkSize, 0), corner + QPoint(0, kMarkSize)};
   painter.setPen(Qt::NoPen);
   painter.setBrush(kMarkColour);
+  painter.drawPolygon(mark, 3);
+  painter.setBrush(Qt::NoBrush);
+}
+
+// `corner` is the cell's top-right pixel.
+void DrawComparedMark(QPainter& painter, QPoint corner) {
+  const QPoint right = corner + QPoint(1, 0);
+  const QPoint mark[] = {right, right - QPoint(kMarkSize, 0), right + QPoint(0, kMarkSize)};
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(kComparedColour);
   painter.drawPolygon(mark, 3);
   painter.setBrush(Qt::NoBrush);
 }
@@ -46,8 +60,9 @@ void TTextGrid::DrawCell(PaintContext& context, int row, int column, int top, in
   const QRect cell(columnViewportPosition(column), top, columnWidth(column), height);
   const QRect inside = cell.adjusted(0, 0, -1, -1);
   const bool selected = context.current.row() == row && context.current.column() == column;
-  const bool changed =
-      context.changed[static_cast<std::size_t>(column - context.cells.firstColumn)];
+  const auto at = static_cast<std::size_t>(column - context.cells.firstColumn);
+  const bool changed = context.changed[at];
+  const bool compared = context.compared[at];
   const int right = cell.right() - 3;
   QColor text = context.text;
   if (selected) {
@@ -63,13 +78,15 @@ void TTextGrid::DrawCell(PaintContext& context, int row, int column, int top, in
           qRgb(shade.text.red, shade.text.green, shade.text.blue),
           changed,
           inside.size(),
-          context.painter.device()->devicePixelRatio()};
+          context.painter.device()->devicePixelRatio(),
+          compared};
       if (DrawPicturedCell(context, inside, look, right, baseline)) return;
       context.painter.fillRect(inside, QColor(look.background));
       text = QColor(look.foreground);
     }
   }
   if (changed) DrawMark(context.painter, inside.topLeft());
+  if (compared) DrawComparedMark(context.painter, inside.topRight());
   context.painter.setPen(text);
   (changed ? changedText_ : cellText_)
       .Draw(context.painter, changed ? context.bold : context.plain, right, baseline,
@@ -94,6 +111,7 @@ bool TTextGrid::DrawPicturedCell(PaintContext& context, const QRect& inside, con
   QPainter painter(&picture);
   painter.setFont(context.painter.font());
   if (look.changed) DrawMark(painter, QPoint(0, 0));
+  if (look.compared) DrawComparedMark(painter, QPoint(inside.width() - 1, 0));
   painter.setPen(QColor(look.foreground));
   const qreal width = (look.changed ? changedText_ : cellText_)
                           .Draw(painter, look.changed ? context.bold : context.plain,
@@ -138,11 +156,14 @@ void TTextGrid::paintEvent(QPaintEvent* event) {
                        model_->ValueRange(),
                        {}};
   const auto columns = static_cast<std::size_t>(cells->lastColumn - cells->firstColumn + 1);
-  const auto marks = std::make_unique<bool[]>(columns);
+  const auto marks = std::make_unique<bool[]>(2 * columns);
   const std::span<bool> rowMarks(marks.get(), columns);
+  const std::span<bool> comparedMarks(marks.get() + columns, columns);
   context.changed = rowMarks;
+  context.compared = comparedMarks;
   for (int r = cells->firstRow; r <= cells->lastRow; ++r) {
     model_->ChangedMarks(r, cells->firstColumn, rowMarks);
+    model_->ComparedMarks(r, cells->firstColumn, comparedMarks);
     const int top = rowViewportPosition(r);
     const int height = rowHeight(r);
     const int baseline = top + (height + context.metrics.ascent() - context.metrics.descent()) / 2;

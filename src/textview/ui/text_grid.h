@@ -1,8 +1,8 @@
 #pragma once
 
+#include "textview/heat_shade.h"
 #include "textview/ui/cell_pictures.h"
 #include "textview/ui/cell_text_painter.h"
-#include "textview/heat_shade.h"
 
 #include <QColor>
 #include <QFont>
@@ -46,6 +46,7 @@ class TTextGrid : public QTableView {
     QModelIndex current;
     std::optional<TValueRange> values;  // the table's value range, for the shades
     std::span<const bool> changed;      // the current row's marks, from cells.firstColumn on
+    std::span<const bool> compared;     // the same for differences from the compared image
   };
 
   // Nothing when the area holds no normal cell.

@@ -5,6 +5,8 @@
 #include "app/ui/controls.h"
 #include "image/document_entries.h"
 
+#include <QStringList>
+
 #include <algorithm>
 #include <optional>
 #include <span>
@@ -102,6 +104,50 @@ void TTextGridModel::ChangedMarks(int gridRow, int firstGridColumn, std::span<bo
   RowChanges(session_.Document(), layout_.table, gridRow - 1, firstGridColumn - 1, marks);
 }
 
+std::span<const std::uint8_t> TTextGridModel::ComparedBytes() const {
+  const std::optional<TComparedImage>& compared = session_.Compared();
+  if (!compared) return {};
+  return compared->Bytes;
+}
+
+bool TTextGridModel::DiffersFromCompared(int gridRow, int gridColumn) const {
+  if (gridRow < 1 || gridColumn < 1) return false;
+  return EntryDiffers(session_.Document().Bytes(), ComparedBytes(), layout_.table, gridRow - 1,
+                      gridColumn - 1);
+}
+
+void TTextGridModel::ComparedMarks(int gridRow, int firstGridColumn, std::span<bool> marks) const {
+  if (!session_.Compared()) {
+    std::fill(marks.begin(), marks.end(), false);
+    return;
+  }
+  for (std::size_t i = 0; i < marks.size(); ++i) {
+    marks[i] = DiffersFromCompared(gridRow, firstGridColumn + static_cast<int>(i));
+  }
+}
+
+QString TTextGridModel::ToolTip(int gridRow, int gridColumn) const {
+  if (gridRow < 1 || gridColumn < 1) return {};
+  const TTableLayout& table = layout_.table;
+  QStringList lines;
+  if (table.ZScale != 1.0f || table.ZOffset != 0.0f || !table.ZLabelName.empty()) {
+    if (const std::optional<std::int64_t> value = RawValue(gridRow, gridColumn)) {
+      const double scaled = static_cast<double>(*value) * table.ZScale + table.ZOffset;
+      QString line = Text(FloatText(scaled));
+      if (!table.ZLabelName.empty()) line += " " + Text(table.ZLabelName);
+      lines << line;
+    }
+  }
+  if (DiffersFromCompared(gridRow, gridColumn)) {
+    const std::optional<std::uint32_t> bits =
+        table.ReadBits(ComparedBytes(), gridRow - 1, gridColumn - 1);
+    // Scaled mode shows no raw value in its cells; the tooltip gives the raw decimal.
+    const DisplayMode mode = layout_.mode == DisplayMode::Hex ? DisplayMode::Hex : DisplayMode::Raw;
+    if (bits) lines << "Compared: " + Text(EntryText(mode, table.Type, *bits));
+  }
+  return lines.join('\n');
+}
+
 int TTextGridModel::rowCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : GridSide(layout_.table.Rows);
 }
@@ -118,6 +164,10 @@ QVariant TTextGridModel::data(const QModelIndex& index, int role) const {
       return CellText(index.row(), index.column());
     case Qt::TextAlignmentRole:
       return QVariant::fromValue(Qt::AlignRight | Qt::AlignVCenter);
+    case Qt::ToolTipRole: {
+      const QString tip = ToolTip(index.row(), index.column());
+      return tip.isEmpty() ? QVariant() : QVariant(tip);
+    }
     default:
       return {};
   }

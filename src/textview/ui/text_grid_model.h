@@ -59,6 +59,10 @@ class TTextGridModel : public QAbstractTableModel {
   // Whether the entries of grid row `gridRow` from `firstGridColumn` on differ from the
   // image's baseline, one mark per entry.
   void ChangedMarks(int gridRow, int firstGridColumn, std::span<bool> marks) const;
+  // Whether they differ from the compared image; all false while nothing is compared.
+  void ComparedMarks(int gridRow, int firstGridColumn, std::span<bool> marks) const;
+  // Whether the entry of a normal cell differs from the compared image.
+  [[nodiscard]] bool DiffersFromCompared(int gridRow, int gridColumn) const;
 
   int rowCount(const QModelIndex& parent = {}) const override;
   int columnCount(const QModelIndex& parent = {}) const override;
@@ -70,6 +74,10 @@ class TTextGridModel : public QAbstractTableModel {
  private:
   [[nodiscard]] QString EntryCellText(std::int32_t row, std::int32_t column,
                                       const TTableLayout& table) const;
+  // A normal cell's tooltip: its value scaled by the table's Z scale and offset when the
+  // table has them, and the compared image's entry where it differs.
+  [[nodiscard]] QString ToolTip(int gridRow, int gridColumn) const;
+  [[nodiscard]] std::span<const std::uint8_t> ComparedBytes() const;
 
   const TSession& session_;
   Layout layout_;
