@@ -154,6 +154,7 @@ void TTextGrid::paintEvent(QPaintEvent* event) {
                        palette().color(QPalette::Text),
                        currentIndex(),
                        model_->ValueRange(),
+                       {},
                        {}};
   const auto columns = static_cast<std::size_t>(cells->lastColumn - cells->firstColumn + 1);
   const auto marks = std::make_unique<bool[]>(2 * columns);
