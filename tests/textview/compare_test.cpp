@@ -102,7 +102,7 @@ TEST_F(CompareTest, ATooltipGivesTheScaledValueOfAnOpenedDefinition) {
   QTest::mouseClick(Main->TextModeButton, Qt::LeftButton);
   EXPECT_TRUE(Tip(1, 1).isEmpty());  // no definition, no comparison: no tooltip
   Main->OpenDefinition({"0x0000", "4", "4", "Spark", "Rpm", "Load", "Degrees", "0.5", "-40"});
-  EXPECT_EQ(Tip(1, 1), "10 Degrees");
+  EXPECT_EQ(Tip(1, 1), "Scaled: 10 Degrees");
   EXPECT_EQ(TextEdit->TextGrid->model()->index(1, 1).data().toString(), "100");
 }
 

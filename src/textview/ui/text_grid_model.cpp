@@ -133,7 +133,7 @@ QString TTextGridModel::ToolTip(int gridRow, int gridColumn) const {
   if (table.ZScale != 1.0f || table.ZOffset != 0.0f || !table.ZLabelName.empty()) {
     if (const std::optional<std::int64_t> value = RawValue(gridRow, gridColumn)) {
       const double scaled = static_cast<double>(*value) * table.ZScale + table.ZOffset;
-      QString line = Text(FloatText(scaled));
+      QString line = "Scaled: " + Text(FloatText(scaled));
       if (!table.ZLabelName.empty()) line += " " + Text(table.ZLabelName);
       lines << line;
     }
