@@ -301,3 +301,29 @@ TBlockOutcome ApplyBlockOperation(TImageDocument& document, const TTableLayout& 
   if (plan.refusal) return {std::move(plan.refusal), {}};
   return {std::nullopt, document.Apply(plan.edit)};
 }
+
+TBlockPlan PlanRevert(std::span<const std::uint8_t> image, std::span<const std::uint8_t> compared,
+                      const TTableLayout& table, TBlock block) {
+  block = Normalized(block);
+  TBlockPlan plan;
+  for (std::int64_t row = block.top; row <= block.bottom; ++row) {
+    for (std::int64_t column = block.left; column <= block.right; ++column) {
+      const auto refuse = [&](TBlockProblem problem) {
+        plan.refusal = TBlockRefusal{problem, row, column};
+        plan.edit = TImageEdit();
+        return plan;
+      };
+      if (row < 0 || row >= table.Rows || column < 0 || column >= table.Columns) {
+        return refuse(TBlockProblem::PastTable);
+      }
+      const auto r = static_cast<std::int32_t>(row);
+      const auto c = static_cast<std::int32_t>(column);
+      const std::optional<std::size_t> position = table.EntryInside(image, r, c);
+      if (!position) return refuse(TBlockProblem::OutsideImage);
+      if (!table.EntryInside(compared, r, c)) continue;
+      plan.edit.Add(static_cast<std::int64_t>(*position),
+                    compared.subspan(*position, static_cast<std::size_t>(table.Width())));
+    }
+  }
+  return plan;
+}

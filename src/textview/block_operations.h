@@ -104,6 +104,13 @@ struct TBlockPlan {
                                             const TTableLayout& table, TBlock block,
                                             TBlockOperation op, double operand);
 
+// The compared image's bytes written into every entry of the block that lies inside both
+// images; an entry outside the image (or the table) refuses the whole block, one outside only
+// the compared image is left as it is.
+[[nodiscard]] TBlockPlan PlanRevert(std::span<const std::uint8_t> image,
+                                    std::span<const std::uint8_t> compared,
+                                    const TTableLayout& table, TBlock block);
+
 struct TBlockOutcome {
   std::optional<TBlockRefusal> refusal;  // set: nothing was written
   TEditOutcome edit;                     // the one step the operation made

@@ -20,6 +20,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
@@ -70,7 +71,7 @@ TTextEdit::TTextEdit(TSession& session) : session_(session) {
   delegate_ = new TTextGridDelegate([this](const QKeyEvent* key) { return TextGridKeyPress(key); },
                                     TextGrid);
   TextGrid->setItemDelegate(delegate_);
-  TextGrid->setSelectionMode(QAbstractItemView::SingleSelection);
+  TextGrid->setSelectionMode(QAbstractItemView::ContiguousSelection);
   TextGrid->setSelectionBehavior(QAbstractItemView::SelectItems);
   TextGrid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed);
@@ -121,6 +122,20 @@ TTextEdit::TTextEdit(TSession& session) : session_(session) {
   PreviousDifferenceAction =
       AddAction("PreviousDifference", "Previous Difference", {QKeySequence(Qt::SHIFT | Qt::Key_F3)},
                 &TTextEdit::PreviousDifference);
+  SetValueAction = AddBlockAction("SetValue", "Set Value…", "=", &TTextEdit::SetValue);
+  AddValueAction = AddBlockAction("AddValue", "Add Value…", "A", &TTextEdit::AddValue);
+  MultiplyValueAction =
+      AddBlockAction("MultiplyValue", "Multiply…", "*", &TTextEdit::MultiplyValue);
+  InterpolateHorizontallyAction =
+      AddBlockAction("InterpolateHorizontally", "Interpolate Horizontally", "H",
+                     &TTextEdit::InterpolateHorizontally);
+  InterpolateVerticallyAction = AddBlockAction("InterpolateVertically", "Interpolate Vertically",
+                                               "V", &TTextEdit::InterpolateVertically);
+  InterpolateBilinearAction = AddBlockAction("InterpolateBilinear", "Interpolate Bilinear", "B",
+                                             &TTextEdit::InterpolateBilinear);
+  SmoothAction = AddBlockAction("Smooth", "Smooth", "S", &TTextEdit::Smooth);
+  RevertToComparedAction =
+      AddBlockAction("RevertToCompared", "Revert to Compared", "R", &TTextEdit::RevertToCompared);
   UpdateActions();
   session_.Document().AddListener(*this);
 
@@ -156,10 +171,125 @@ QAction* TTextEdit::ActionOfKey(const QKeyEvent* key) const {
   return nullptr;
 }
 
+QAction* TTextEdit::AddBlockAction(const char* name, const char* caption, const char* key,
+                                   void (TTextEdit::*handler)()) {
+  // Not a shortcut of any widget: the key handler triggers it only while a block is selected.
+  auto* action = new QAction(caption, this);
+  action->setObjectName(name);
+  action->setShortcut(QKeySequence(key));
+  action->setToolTip(QString(caption).remove("…") +
+                     ": results are held to the entry's range, not wrapped");
+  ConnectHandler(action, &QAction::triggered, this, handler);
+  blockActions_.append(action);
+  return action;
+}
+
+std::optional<TBlock> TTextEdit::SelectedTableBlock() const {
+  const QRect block = static_cast<const TTextGrid*>(TextGrid)->SelectedBlock();
+  if (block.isEmpty()) {
+    std::int32_t row = 0;
+    std::int32_t column = 0;
+    if (!SelectedEntry(row, column)) return std::nullopt;
+    return TBlock{row, column, row, column};
+  }
+  return TBlock{block.top() - 1, block.left() - 1, block.bottom() - 1, block.right() - 1};
+}
+
+bool TTextEdit::BlockSelected() const {
+  const std::optional<TBlock> block = SelectedTableBlock();
+  return block && (block->bottom > block->top || block->right > block->left);
+}
+
+std::optional<QString> TTextEdit::AskOperand(const QString& title, const QString& label) {
+  QInputDialog dialog(this);
+  dialog.setInputMode(QInputDialog::TextInput);
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(label);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.textValue();
+}
+
+void TTextEdit::ShowInputError(const QString& text) {
+  QMessageBox box(QMessageBox::NoIcon, "Input Error", text, QMessageBox::Ok, this);
+  box.exec();
+}
+
+void TTextEdit::ShowBlockOutcome(const TBlockOutcome& outcome, const TTableLayout& table) {
+  if (!outcome.refusal) return;
+  QMessageBox box(QMessageBox::NoIcon, "Block Error",
+                  Text(BlockRefusalText(*outcome.refusal, table.Rows, table.Columns)),
+                  QMessageBox::Ok, this);
+  box.exec();
+}
+
+void TTextEdit::RunBlockOperation(TBlockOperation operation, double operand) {
+  CloseEditor(false);
+  const std::optional<TBlock> block = SelectedTableBlock();
+  if (!block) return;
+  const TTableLayout table = ShownTable();
+  ShowBlockOutcome(ApplyBlockOperation(session_.Document(), table, *block, operation, operand),
+                   table);
+}
+
+void TTextEdit::SetValue() {
+  const std::optional<QString> text =
+      AskOperand("Set Value", "Value for every entry of the block (held to the entry's range):");
+  if (!text) return;
+  const std::optional<std::int64_t> value = ParseBlockInteger(text->toStdString());
+  if (!value) return ShowInputError(Text(kBadValueText));
+  RunBlockOperation(TBlockOperation::Set, static_cast<double>(*value));
+}
+
+void TTextEdit::AddValue() {
+  const std::optional<QString> text = AskOperand(
+      "Add Value", "Amount to add, may be negative (results are held to the entry's range):");
+  if (!text) return;
+  const std::optional<std::int64_t> value = ParseBlockInteger(text->toStdString());
+  if (!value) return ShowInputError(Text(kBadValueText));
+  RunBlockOperation(TBlockOperation::Add, static_cast<double>(*value));
+}
+
+void TTextEdit::MultiplyValue() {
+  const std::optional<QString> text =
+      AskOperand("Multiply",
+                 "Factor, with '.' as separator, e.g. 1.05 (results are held to the entry's "
+                 "range):");
+  if (!text) return;
+  const std::optional<double> factor = ParseFactor(text->toStdString());
+  if (!factor) return ShowInputError("Bad factor. Must be a decimal number with '.', e.g. 1.05");
+  RunBlockOperation(TBlockOperation::Multiply, *factor);
+}
+
+void TTextEdit::InterpolateHorizontally() {
+  RunBlockOperation(TBlockOperation::InterpolateHorizontally, 0);
+}
+
+void TTextEdit::InterpolateVertically() {
+  RunBlockOperation(TBlockOperation::InterpolateVertically, 0);
+}
+
+void TTextEdit::InterpolateBilinear() {
+  RunBlockOperation(TBlockOperation::InterpolateBilinear, 0);
+}
+
+void TTextEdit::Smooth() { RunBlockOperation(TBlockOperation::Smooth, 0); }
+
+void TTextEdit::RevertToCompared() {
+  const std::optional<TComparedImage>& compared = session_.Compared();
+  const std::optional<TBlock> block = SelectedTableBlock();
+  if (!compared || !block) return;
+  CloseEditor(false);
+  const TTableLayout table = ShownTable();
+  TBlockPlan plan = PlanRevert(session_.Document().Bytes(), compared->Bytes, table, *block);
+  TBlockOutcome outcome{plan.refusal, {}};
+  if (!plan.refusal) outcome.edit = session_.Document().Apply(plan.edit);
+  ShowBlockOutcome(outcome, table);
+}
+
 void TTextEdit::UpdateActions() {
   UndoAction->setEnabled(session_.Document().CanUndo());
   RedoAction->setEnabled(session_.Document().CanRedo());
-  for (QAction* action : {NextDifferenceAction, PreviousDifferenceAction}) {
+  for (QAction* action : {NextDifferenceAction, PreviousDifferenceAction, RevertToComparedAction}) {
     action->setEnabled(session_.Compared().has_value());
   }
 }
@@ -301,6 +431,16 @@ bool TTextEdit::TextGridKeyPress(const QKeyEvent* key) {
       if (action->isEnabled()) action->trigger();
       return true;
     }
+    // A block action's key, only while a block is selected: on one cell it types as before.
+    const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+    if (plain && !key->text().isEmpty() && BlockSelected()) {
+      for (QAction* action : blockActions_) {
+        if (action->shortcut().toString().compare(key->text(), Qt::CaseInsensitive) == 0) {
+          if (action->isEnabled()) action->trigger();
+          return true;
+        }
+      }
+    }
   }
   if (key->text() == "+") {
     StepSelectedEntry(1);
@@ -343,6 +483,11 @@ void TTextEdit::EnterKey() {
 }
 
 void TTextEdit::StepSelectedEntry(std::int32_t step) {
+  if (BlockSelected()) {
+    // Every entry of the block, wrapping as for one cell, as one step.
+    RunBlockOperation(step > 0 ? TBlockOperation::StepUp : TBlockOperation::StepDown, 0);
+    return;
+  }
   // Any text being typed gives way to the stepped value.
   CloseEditor(false);
   std::int32_t row = 0;
@@ -398,6 +543,22 @@ TTableLayout TTextEdit::ShownTable() const {
 }
 
 void TTextEdit::CopyTable() {
+  if (BlockSelected()) {
+    // The block alone, in the same text form.
+    const TBlock block = *SelectedTableBlock();
+    const TTableLayout table = ShownTable();
+    const std::span<const std::uint8_t> image = session_.Document().Bytes();
+    const DisplayMode mode =
+        model_->layout().mode == DisplayMode::Hex ? DisplayMode::Hex : DisplayMode::Raw;
+    QGuiApplication::clipboard()->setText(
+        Text(TableText(block.bottom - block.top + 1, block.right - block.left + 1,
+                       [&](std::int32_t row, std::int32_t column) {
+                         const std::optional<std::uint32_t> bits =
+                             table.ReadBits(image, block.top + row, block.left + column);
+                         return bits ? EntryText(mode, table.Type, *bits) : std::string();
+                       })));
+    return;
+  }
   QGuiApplication::clipboard()->setText(
       Text(TableText(session_.Image(), ShownTable(), model_->layout().mode)));
 }
@@ -426,6 +587,8 @@ QMenu* TTextEdit::ContextMenu(QWidget* parent) {
   menu->addActions({UndoAction, RedoAction});
   menu->addSeparator();
   menu->addActions({NextDifferenceAction, PreviousDifferenceAction});
+  menu->addSeparator();
+  menu->addActions(blockActions_);
   return menu;
 }
 

@@ -3,6 +3,7 @@
 #include "image/entry_width.h"
 #include "image/image_document.h"
 #include "image/table_layout.h"
+#include "textview/block_operations.h"
 
 #include <QFont>
 #include <QWidget>
@@ -64,6 +65,27 @@ class TTextEdit : public QWidget, private TDocumentListener {
   void NextDifference();
   void PreviousDifference();
 
+  // Block operations on the selected rectangle of cells, each one undoable step. Their keys
+  // act only while more than one cell is selected and no value is being typed, so on one
+  // cell every key types as before.
+  QAction* SetValueAction;
+  QAction* AddValueAction;
+  QAction* MultiplyValueAction;
+  QAction* InterpolateHorizontallyAction;
+  QAction* InterpolateVerticallyAction;
+  QAction* InterpolateBilinearAction;
+  QAction* SmoothAction;
+  QAction* RevertToComparedAction;
+
+  void SetValue();
+  void AddValue();
+  void MultiplyValue();
+  void InterpolateHorizontally();
+  void InterpolateVertically();
+  void InterpolateBilinear();
+  void Smooth();
+  void RevertToCompared();
+
   void ViewAsHexClick();
   void FormResize();
 
@@ -92,6 +114,16 @@ class TTextEdit : public QWidget, private TDocumentListener {
   QAction* AddAction(const char* name, const char* caption, const QList<QKeySequence>& keys,
                      void (TTextEdit::*handler)());
   void UpdateActions();
+  QAction* AddBlockAction(const char* name, const char* caption, const char* key,
+                          void (TTextEdit::*handler)());
+  // The selected block in table rows and columns; nothing without a selection.
+  [[nodiscard]] std::optional<TBlock> SelectedTableBlock() const;
+  [[nodiscard]] bool BlockSelected() const;
+  // Asks for an operand in a text dialog; nothing on Cancel.
+  [[nodiscard]] std::optional<QString> AskOperand(const QString& title, const QString& label);
+  void RunBlockOperation(TBlockOperation operation, double operand);
+  void ShowBlockOutcome(const TBlockOutcome& outcome, const TTableLayout& table);
+  void ShowInputError(const QString& text);
   void MoveToDifference(bool forward);
   // The action whose key this is, if any.
   [[nodiscard]] QAction* ActionOfKey(const QKeyEvent* key) const;
@@ -112,6 +144,7 @@ class TTextEdit : public QWidget, private TDocumentListener {
   [[nodiscard]] TTableLayout ShownTable() const;
 
   TSession& session_;
+  QList<QAction*> blockActions_;
   TTextGridModel* model_;
   TTextGridDelegate* delegate_;
   TGridCorner* corner_;

@@ -42,6 +42,16 @@ TTextGrid::TTextGrid(TTextGridModel* model, QWidget* parent) : QTableView(parent
   setModel(model);
 }
 
+QRect TTextGrid::SelectedBlock() const {
+  QRect block;
+  if (selectionModel() == nullptr) return block;
+  for (const QItemSelectionRange& range : selectionModel()->selection()) {
+    block |= QRect(QPoint(std::max(1, range.left()), std::max(1, range.top())),
+                   QPoint(range.right(), range.bottom()));
+  }
+  return block;
+}
+
 std::optional<TTextGrid::CellRange> TTextGrid::VisibleCells(const QRect& area) const {
   const int rows = model_->rowCount();
   const int columns = model_->columnCount();
@@ -80,13 +90,21 @@ void TTextGrid::DrawCell(PaintContext& context, int row, int column, int top, in
           inside.size(),
           context.painter.device()->devicePixelRatio(),
           compared};
-      if (DrawPicturedCell(context, inside, look, right, baseline)) return;
+      if (DrawPicturedCell(context, inside, look, right, baseline)) {
+        // The block's tint over the finished picture: the shade still shows through.
+        if (context.block.contains(column, row))
+          context.painter.fillRect(inside, context.blockTint);
+        return;
+      }
       context.painter.fillRect(inside, QColor(look.background));
       text = QColor(look.foreground);
     }
   }
   if (changed) DrawMark(context.painter, inside.topLeft());
   if (compared) DrawComparedMark(context.painter, inside.topRight());
+  if (!selected && context.block.contains(column, row)) {
+    context.painter.fillRect(inside, context.blockTint);
+  }
   context.painter.setPen(text);
   (changed ? changedText_ : cellText_)
       .Draw(context.painter, changed ? context.bold : context.plain, right, baseline,
@@ -155,7 +173,15 @@ void TTextGrid::paintEvent(QPaintEvent* event) {
                        currentIndex(),
                        model_->ValueRange(),
                        {},
+                       {},
+                       {},
                        {}};
+  if (const QRect block = SelectedBlock(); block.width() * block.height() > 1) {
+    context.block = block;
+    QColor tint = palette().color(QPalette::Highlight);
+    tint.setAlpha(90);
+    context.blockTint = tint;
+  }
   const auto columns = static_cast<std::size_t>(cells->lastColumn - cells->firstColumn + 1);
   const auto marks = std::make_unique<bool[]>(2 * columns);
   const std::span<bool> rowMarks(marks.get(), columns);

@@ -8,6 +8,7 @@
 #include <QFont>
 #include <QFontMetrics>
 #include <QModelIndex>
+#include <QRect>
 #include <QTableView>
 
 #include <optional>
@@ -22,6 +23,11 @@ class TTextGridModel;
 class TTextGrid : public QTableView {
  public:
   TTextGrid(TTextGridModel* model, QWidget* parent);
+
+ public:
+  // The selected rectangle of normal cells in grid rows and columns (one cell when nothing
+  // more is selected); empty without a selection.
+  [[nodiscard]] QRect SelectedBlock() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -47,6 +53,8 @@ class TTextGrid : public QTableView {
     std::optional<TValueRange> values;  // the table's value range, for the shades
     std::span<const bool> changed;      // the current row's marks, from cells.firstColumn on
     std::span<const bool> compared;     // the same for differences from the compared image
+    QRect block;  // the selected block of more than one cell, in grid rows and columns
+    QColor blockTint;
   };
 
   // Nothing when the area holds no normal cell.
