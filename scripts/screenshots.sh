@@ -18,6 +18,11 @@ export DISPLAY=$display
 demo=/tmp/quorvel-demo
 mkdir -p "$demo" "$out"
 cp examples/demo.bin examples/demo.ecu "$demo"/
+# A "stock" image to compare with: four fuel-map entries differ.
+cp examples/demo.bin "$demo"/stock.bin
+for at in 0x112 0x123 0x134 0x145; do
+  printf '\x10' | dd of="$demo"/stock.bin bs=1 seek=$((at)) conv=notrunc status=none
+done
 
 pids=()
 cleanup() { kill "${pids[@]}" 2>/dev/null || true; }
@@ -75,12 +80,28 @@ client_height=$(xwininfo -id "$main" | awk '/Height:/ {print $NF}')
 buttons=$((client_height - 233 + 188))  # the row of view toggles, below the menu bar
 
 shoot "$(window '^Table Editor$')" table-editor.png
+
+# Tools > Compare With…, the stock image.
+xdotool windowactivate --sync "$main"
+xdotool key alt+t
+sleep 0.5
+xdotool key Down Return
+sleep 1.5
+xdotool type --delay 20 "$demo/stock.bin"
+xdotool key Return
+sleep 1.5
 click "$main" 284 "$buttons"  # hide the table editor
 click "$main" 60 "$buttons"   # show the text view
 text=$(window '^TextEdit$')
 click "$text" 130 16          # Raw (Hexadecimal)
 click "$text" 150 90          # a cell in the fourth row and column
 xdotool key plus plus Right   # change it, then move on so it shows as changed
+sleep 0.5
+click "$text" 300 140         # a block: from a cell in the sixth row …
+xdotool keydown shift
+click "$text" 430 210         # … to one four rows lower and three columns right
+xdotool keyup shift
+xdotool mousemove --window "$text" 500 330
 sleep 0.5
 shoot "$text" text-view.png
 click "$main" 174 "$buttons"  # show the graph view

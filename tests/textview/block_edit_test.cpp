@@ -5,6 +5,7 @@
 #include "support/window_fixture.h"
 #include "textview/counting_table_test.h"
 #include "textview/ui/text_edit.h"
+#include "textview/ui/text_grid.h"
 
 #include <QAction>
 #include <QClipboard>
@@ -121,6 +122,55 @@ TEST_F(BlockEditTest, RevertWritesTheComparedBytesIntoTheBlock) {
   EXPECT_EQ((*RomImage.Bytes)[0x10], 1);
   ASSERT_TRUE(ImageDocument.Undo().Applied());
   EXPECT_EQ(Bytes(0x15, 2), (std::vector<int>{0x15, 0x16}));
+}
+
+TEST_F(BlockEditTest, TheMouseAndTheKeysSelectABlock) {
+  Open("0x10");
+  auto* grid = static_cast<TTextGrid*>(TextEdit->TextGrid);
+  QAbstractItemModel* model = grid->model();
+  const auto centre = [&](int row, int column) {
+    return grid->visualRect(model->index(row, column)).center();
+  };
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, centre(1, 1));
+  QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier, centre(2, 3));
+  EXPECT_EQ(grid->SelectedBlock(), QRect(QPoint(1, 1), QPoint(3, 2)));
+  QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+  EXPECT_EQ(grid->SelectedBlock(), QRect(QPoint(1, 1), QPoint(3, 3)));
+  QTest::keyClick(grid, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(grid->SelectedBlock(), QRect(QPoint(1, 1), QPoint(4, 4)));
+  QTest::keyClick(grid, Qt::Key_Right);  // a plain move selects one cell again
+  EXPECT_EQ(grid->SelectedBlock().width() * grid->SelectedBlock().height(), 1);
+}
+
+TEST_F(BlockEditTest, EveryOperationIsOneStepUndoneAndRedoneWhole) {
+  Open("0x10");
+  for (int i = 0; i < 0x100; ++i) (*RomImage.Bytes)[i] = static_cast<std::uint8_t>((i * 37) & 0xFF);
+  const struct {
+    const char* action;
+    const char* text;
+  } rows[] = {{"SetValue", "9"},
+              {"AddValue", "3"},
+              {"MultiplyValue", "1.5"},
+              {"InterpolateHorizontally", nullptr},
+              {"InterpolateVertically", nullptr},
+              {"InterpolateBilinear", nullptr},
+              {"Smooth", nullptr}};
+  for (const auto& row : rows) {
+    SelectBlock(1, 1, 4, 4);
+    const std::vector<int> before = Bytes(0x10, 16);
+    if (row.text != nullptr) {
+      EXPECT_TRUE(Run(row.action, row.text).empty()) << row.action;
+    } else {
+      TextEdit->findChild<QAction*>(row.action)->trigger();
+    }
+    const std::vector<int> after = Bytes(0x10, 16);
+    EXPECT_NE(after, before) << row.action;
+    ASSERT_TRUE(ImageDocument.Undo().Applied()) << row.action;
+    EXPECT_EQ(Bytes(0x10, 16), before) << row.action;
+    ASSERT_TRUE(ImageDocument.Redo().Applied()) << row.action;
+    EXPECT_EQ(Bytes(0x10, 16), after) << row.action;
+    ASSERT_TRUE(ImageDocument.Undo().Applied()) << row.action;  // the next starts from before
+  }
 }
 
 }  // namespace
