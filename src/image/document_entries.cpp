@@ -1,5 +1,6 @@
 #include "image/document_entries.h"
 
+#include "image/integer_division.h"
 #include "image/rom_image.h"
 
 #include <algorithm>
@@ -82,16 +83,6 @@ bool EntryDiffers(std::span<const std::uint8_t> image, std::span<const std::uint
   return !std::equal(image.begin() + *position, image.begin() + *position + width,
                      compared.begin() + *position);
 }
-
-namespace {
-
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  return a / b - ((a % b != 0 && a < 0) ? 1 : 0);
-}
-
-std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
-
-}  // namespace
 
 std::optional<TEntryCell> NextDifference(std::span<const std::uint8_t> image,
                                          std::span<const std::uint8_t> compared,

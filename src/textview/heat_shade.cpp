@@ -1,5 +1,6 @@
 #include "textview/heat_shade.h"
 
+#include "image/integer_division.h"
 #include "image/table_entry.h"
 
 #include <algorithm>
@@ -54,13 +55,6 @@ const std::array<TCellShade, kSteps>& Shades() {
   }();
   return shades;
 }
-
-// Division rounding towards minus infinity, for a positive divisor.
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  return a / b - ((a % b != 0 && a < 0) ? 1 : 0);
-}
-
-std::int64_t CeilDiv(std::int64_t a, std::int64_t b) { return -FloorDiv(-a, b); }
 
 // One big-endian entry of sizeof(Value) bytes.
 template <typename Value>
