@@ -214,21 +214,27 @@ void TTextEdit::ShowInputError(const QString& text) {
   box.exec();
 }
 
-void TTextEdit::ShowBlockOutcome(const TBlockOutcome& outcome, const TTableLayout& table) {
-  if (!outcome.refusal) return;
+void TTextEdit::RunBlockPlan(const std::function<TBlockPlan(std::span<const std::uint8_t>,
+                                                            const TTableLayout&, TBlock)>& plan) {
+  CloseEditor(false);
+  const std::optional<TBlock> block = SelectedTableBlock();
+  if (!block) return;
+  const TTableLayout table = ShownTable();
+  const TBlockPlan planned = plan(session_.Document().Bytes(), table, *block);
+  if (!planned.refusal) {
+    (void)session_.Document().Apply(planned.edit);  // the views follow through the document
+    return;
+  }
   QMessageBox box(QMessageBox::NoIcon, "Block Error",
-                  Text(BlockRefusalText(*outcome.refusal, table.Rows, table.Columns)),
+                  Text(BlockRefusalText(*planned.refusal, table.Rows, table.Columns)),
                   QMessageBox::Ok, this);
   box.exec();
 }
 
 void TTextEdit::RunBlockOperation(TBlockOperation operation, double operand) {
-  CloseEditor(false);
-  const std::optional<TBlock> block = SelectedTableBlock();
-  if (!block) return;
-  const TTableLayout table = ShownTable();
-  ShowBlockOutcome(ApplyBlockOperation(session_.Document(), table, *block, operation, operand),
-                   table);
+  RunBlockPlan([&](std::span<const std::uint8_t> image, const TTableLayout& table, TBlock block) {
+    return PlanBlockOperation(image, table, block, operation, operand);
+  });
 }
 
 void TTextEdit::SetValue() {
@@ -276,14 +282,10 @@ void TTextEdit::Smooth() { RunBlockOperation(TBlockOperation::Smooth, 0); }
 
 void TTextEdit::RevertToCompared() {
   const std::optional<TComparedImage>& compared = session_.Compared();
-  const std::optional<TBlock> block = SelectedTableBlock();
-  if (!compared || !block) return;
-  CloseEditor(false);
-  const TTableLayout table = ShownTable();
-  TBlockPlan plan = PlanRevert(session_.Document().Bytes(), compared->Bytes, table, *block);
-  TBlockOutcome outcome{plan.refusal, {}};
-  if (!plan.refusal) outcome.edit = session_.Document().Apply(plan.edit);
-  ShowBlockOutcome(outcome, table);
+  if (!compared) return;
+  RunBlockPlan([&](std::span<const std::uint8_t> image, const TTableLayout& table, TBlock block) {
+    return PlanRevert(image, compared->Bytes, table, block);
+  });
 }
 
 void TTextEdit::UpdateActions() {

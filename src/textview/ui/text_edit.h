@@ -9,7 +9,9 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <span>
 #include <tuple>
 
 class QAction;
@@ -121,8 +123,10 @@ class TTextEdit : public QWidget, private TDocumentListener {
   [[nodiscard]] bool BlockSelected() const;
   // Asks for an operand in a text dialog; nothing on Cancel.
   [[nodiscard]] std::optional<QString> AskOperand(const QString& title, const QString& label);
+  // Plans a change of the selected block and applies it as one step, or shows why not.
+  void RunBlockPlan(const std::function<TBlockPlan(std::span<const std::uint8_t>,
+                                                   const TTableLayout&, TBlock)>& plan);
   void RunBlockOperation(TBlockOperation operation, double operand);
-  void ShowBlockOutcome(const TBlockOutcome& outcome, const TTableLayout& table);
   void ShowInputError(const QString& text);
   void MoveToDifference(bool forward);
   // The action whose key this is, if any.
