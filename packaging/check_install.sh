@@ -27,7 +27,7 @@ case "$mode" in
     echo "package: $(basename "$deb")"
     depends=$(dpkg-deb -f "$deb" Depends)
     echo "Depends: $depends"
-    for needed in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 qt6-qpa-plugins; do
+    for needed in libqt6widgets6 libqt6gui6 libqt6core6 libstdc++6 qt6-qpa-plugins libpugixml1v5; do
       grep -q "\b$needed\b" <<<"$depends" || { echo "Depends lacks $needed"; exit 1; }
     done
     dpkg -x "$deb" "$root"

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make                     # compiler and build
   qt6-base-dev                       # Qt 6 Widgets, Qt Test, platform plugins
+  libpugixml-dev                     # reading and writing XML definition files
   libgtest-dev libbenchmark-dev      # tests and benchmarks
   fonts-liberation2 fontconfig       # the sans font the windows are laid out for
   xvfb xauth x11-apps                # a virtual display for screenshots and runs without one

@@ -13,11 +13,16 @@
 #include <string>
 #include <vector>
 
-// How a definition's entries are stored beyond their width: what a row of texts cannot say.
-// Unsigned big-endian is the default, and what ".ecu" files and new entries hold.
+// How a definition's entries are stored and read beyond their width: what a row of texts
+// cannot say. Unsigned big-endian integers are the default, and what ".ecu" files and new
+// entries hold. Definition files add the rest: IEEE-754 single entries (opened as their raw
+// 32-bit patterns) and an equation from raw to physical value that is no a·X + b (a linear one
+// becomes the Z scale and offset instead).
 struct TEntryFormat {
   bool Signed = false;
   TByteOrder Order = TByteOrder::BigEndian;
+  bool Float = false;
+  std::string Equation{};
   friend bool operator==(const TEntryFormat&, const TEntryFormat&) = default;
 };
 
