@@ -7,6 +7,7 @@
 #include "image/element_type.h"
 #include "image/entry_width.h"
 
+#include <cstdint>
 #include <string>
 
 struct CursorInputs {
@@ -18,6 +19,8 @@ struct CursorInputs {
   // The current table's entries: two's complement, and their byte order.
   bool EntrySigned = false;
   TByteOrder EntryOrder = TByteOrder::BigEndian;
+  // The base address in force: what file offsets of definitions and found tables add to.
+  std::int32_t BaseAddress = 0;
 };
 
 // A table definition opened as the current table, as the table editor's panel shows it.

@@ -3,6 +3,7 @@
 #include "app/number_text.h"
 
 #include <optional>
+#include <stdexcept>
 
 EntryWidth PanelEntryWidth(std::string_view entrySize) {
   return EntryWidth::FromBytes(ParseInteger(entrySize)).value_or(EntryWidth::k8Bit);
@@ -28,4 +29,18 @@ OpenedTable OpenedTableOf(const PanelTexts& texts) {
   return {text(PanelBox::TableAddress), text(PanelBox::Columns),    text(PanelBox::Rows),
           text(PanelBox::TableName),    text(PanelBox::XLabelName), text(PanelBox::YLabelName),
           text(PanelBox::ZLabelName),   text(PanelBox::ZScale),     text(PanelBox::ZOffset)};
+}
+
+OpenedTable OpenedTableOfRow(std::span<const std::string> row, TEntryFormat format) {
+  if (row.size() != TableDefinition::ColumnCount)
+    throw std::invalid_argument("not a definition row");
+  PanelTexts texts;
+  for (const PanelField& field : kPanelFields) {
+    texts[Index(field.Box)] = row[static_cast<std::size_t>(field.Column)];
+  }
+  OpenedTable table = OpenedTableOf(texts);
+  table.EntrySize = row[TableDefinition::EntrySize];
+  table.EntrySigned = format.Signed && !format.Float;
+  table.EntryOrder = format.Order;
+  return table;
 }

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -84,3 +85,7 @@ void StorePanelTexts(DefinitionList& list, int row, const PanelTexts& texts, Ent
 
 // The definition the panel shows, as opening it applies it.
 [[nodiscard]] OpenedTable OpenedTableOf(const PanelTexts& texts);
+
+// A definition row (one text per TableDefinition column) as opening it applies it, with its
+// entry size and format. Float entries are opened as their raw, unsigned bit patterns.
+[[nodiscard]] OpenedTable OpenedTableOfRow(std::span<const std::string> row, TEntryFormat format);

@@ -8,3 +8,5 @@ std::optional<std::vector<TTableCandidate>> FindTables(std::span<const std::uint
                                                        const FinderProgress&) {
   return std::vector<TTableCandidate>{};
 }
+
+std::string CandidateReason(std::span<const std::uint8_t>, const TTableCandidate&) { return {}; }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 struct TTableCandidate {
@@ -29,3 +30,7 @@ using FinderProgress = std::function<bool(double done)>;
 // As above, telling `progress` as it goes; nothing when `progress` stopped the scan.
 std::optional<std::vector<TTableCandidate>> FindTables(std::span<const std::uint8_t> image,
                                                        const FinderProgress& progress);
+
+// Why `candidate` was found: the evidence behind its score, in a line or two.
+[[nodiscard]] std::string CandidateReason(std::span<const std::uint8_t> image,
+                                          const TTableCandidate& candidate);

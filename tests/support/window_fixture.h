@@ -36,7 +36,9 @@ class WindowTest : public ::testing::Test {
              Main->TableListButton, Main->CreateTableEntry}) {
       control->setEnabled(true);
     }
-    for (QAction* item : {Main->Save1, Main->SaveAs1, Main->Close1}) item->setEnabled(true);
+    for (QAction* item : {Main->Save1, Main->SaveAs1, Main->Close1, Main->FindTables}) {
+      item->setEnabled(true);
+    }
   }
 
   // Replaces the edit box's text as a user would: select all, delete, type.

@@ -10,7 +10,9 @@
 #include "graphview/ui/graph_edit.h"
 #include "image/image_file.h"
 #include "image/rom_image.h"
+#include "tables/table_finder.h"
 #include "tables/ui/table_ed.h"
+#include "tables/ui/table_finder_window.h"
 #include "textview/ui/text_edit.h"
 
 #include <QAction>
@@ -66,7 +68,7 @@ void TMain::SetFileControlsEnabled(bool enabled) {
                                        TableListButton, CreateTableEntry}) {
     control->setEnabled(enabled);
   }
-  for (QAction* item : {Save1, SaveAs1, Close1}) item->setEnabled(enabled);
+  for (QAction* item : {Save1, SaveAs1, Close1, FindTables}) item->setEnabled(enabled);
 }
 
 void TMain::ShowImageLoaded(const std::string& path) {
@@ -182,6 +184,23 @@ void TMain::StopComparingClick() {
   session_.StopComparing();
   StopComparing->setEnabled(false);
   Update();
+}
+
+void TMain::FindTablesClick() {
+  const std::span<const std::uint8_t> image = session_.Document().Bytes();
+  const std::string& path = session_.Image().FileName;
+  // Shown at once: even a large image is scanned in about a second.
+  FileProgress progress(this, "Finding tables in", path, true, 0);
+  std::optional<std::vector<TTableCandidate>> found =
+      ::FindTables(image, [&](double done) {
+        return progress.Step(static_cast<std::uint64_t>(std::clamp(done, 0.0, 1.0) * 1000), 1000);
+      });
+  if (!found) return;  // cancelled: the finder shows what it showed before
+  TableFinder->ShowCandidates(std::move(*found), {image.begin(), image.end()},
+                              session_.Cursor().BaseAddress, QFileInfo(Text(path)).fileName());
+  TableFinder->show();
+  TableFinder->raise();
+  TableFinder->activateWindow();
 }
 
 void TMain::CloseClick() {

@@ -11,7 +11,10 @@
 #include "app/ui/spin_controls.h"
 #include "app/ui/windows.h"
 #include "graphview/ui/graph_edit.h"
+#include "tables/definition_panel.h"
+#include "tables/found_table.h"
 #include "tables/ui/table_ed.h"
+#include "tables/ui/table_finder_window.h"
 #include "textview/ui/text_edit.h"
 
 #include <QAction>
@@ -100,6 +103,7 @@ TMain::TMain(TSession& session) : session_(session) {
   BuildControls(client);
   BuildMenu();
   ConnectHandlers();
+  BuildTableFinder();
 
   // The client area below the menu bar is 347 × 233 and not resizable; the status bar
   // takes its bottom 19 pixels.
@@ -108,6 +112,30 @@ TMain::TMain(TSession& session) : session_(session) {
 
   if (Application* application = Application::Instance()) application->SetTitle(Text(AppTitle));
   setWindowTitle(Text(AppTitle) + " - (none)");
+}
+
+TMain::~TMain() = default;
+
+void TMain::BuildTableFinder() {
+  TTableFinder::Hooks hooks;
+  hooks.Open = [this](const TTableCandidate& candidate) {
+    if (const auto found = FoundDefinition(candidate, session_.Cursor().BaseAddress)) {
+      OpenDefinition(OpenedTableOfRow(found->Row, found->Format));
+    }
+  };
+  hooks.Add = [this](std::span<const TTableCandidate> candidates) {
+    std::vector<std::vector<std::string>> rows;
+    std::vector<TEntryFormat> formats;
+    for (const TTableCandidate& candidate : candidates) {
+      if (auto found = FoundDefinition(candidate, session_.Cursor().BaseAddress)) {
+        rows.push_back(std::move(found->Row));
+        formats.push_back(found->Format);
+      }
+    }
+    TableEd->AppendDefinitions(rows, formats);
+  };
+  tableFinder_ = std::make_unique<TTableFinder>(nullptr, std::move(hooks));
+  TableFinder = tableFinder_.get();
 }
 
 void TMain::BuildControls(QWidget* client) {
@@ -206,11 +234,13 @@ void TMain::BuildMenu() {
   CompareWith = action(Tools1, "CompareWith", "Compare With…");
   StopComparing = action(Tools1, "StopComparing", "Stop Comparing");
   StopComparing->setEnabled(false);
+  Tools1->addSeparator();
+  FindTables = action(Tools1, "FindTables", "Find Tables…");
   About1 = menuBar()->addAction("&About");
   About1->setObjectName("About1");
   // Between the file menu and the about item.
   menuBar()->insertMenu(About1, Tools1);
-  for (QAction* item : {Save1, SaveAs1, Close1}) item->setEnabled(false);
+  for (QAction* item : {Save1, SaveAs1, Close1, FindTables}) item->setEnabled(false);
   // The file keys work from every window of the program, not only this one.
   MenuLoad->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
   Save1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
@@ -252,6 +282,7 @@ void TMain::ConnectHandlers() {
   ConnectHandler(About1, &QAction::triggered, this, &TMain::About1Click);
   ConnectHandler(CompareWith, &QAction::triggered, this, &TMain::CompareWithClick);
   ConnectHandler(StopComparing, &QAction::triggered, this, &TMain::StopComparingClick);
+  ConnectHandler(FindTables, &QAction::triggered, this, &TMain::FindTablesClick);
 }
 
 bool TMain::eventFilter(QObject* watched, QEvent* event) {
@@ -351,8 +382,8 @@ EntryWidth TMain::GetEntryWidth() const {
 
 CursorInputs TMain::CurrentInputs() const {
   const TTableCursor& table = session_.Cursor();
-  return {MultiBit->isChecked(), Text(TableAddress), Text(Columns),   Text(Rows),
-          GetEntryWidth(),       table.EntrySigned,  table.EntryOrder};
+  return {MultiBit->isChecked(), Text(TableAddress), Text(Columns),    Text(Rows),
+          GetEntryWidth(),       table.EntrySigned,  table.EntryOrder, table.BaseAddress};
 }
 
 void TMain::OpenDefinition(const OpenedTable& table) {

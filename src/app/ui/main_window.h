@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 class QAction;
@@ -21,6 +22,7 @@ class QRadioButton;
 class QStatusBar;
 class TSession;
 class TSpinButton;
+class TTableFinder;
 struct TTableCursor;
 class TUpDown;
 
@@ -31,6 +33,7 @@ class TMain : public QMainWindow {
 
  public:
   explicit TMain(TSession& session);
+  ~TMain() override;
 
   // Operations the other windows call.
   void Update();
@@ -76,6 +79,8 @@ class TMain : public QMainWindow {
   // Reads a file whole as the image to compare with; the views mark what differs.
   void CompareWithClick();
   void StopComparingClick();
+  // Scans the loaded image for candidate tables and lists them in the table finder.
+  void FindTablesClick();
   // While the image differs from its file, asks whether to save it first: true when the
   // operation may go on (saved, or the changes discarded), false on Cancel or a failed save.
   // Nothing is asked when nothing differs.
@@ -125,6 +130,9 @@ class TMain : public QMainWindow {
   QMenu* Tools1;
   QAction* CompareWith;
   QAction* StopComparing;
+  // Finding the tables of an image nobody has defined.
+  QAction* FindTables;
+  TTableFinder* TableFinder;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -138,6 +146,9 @@ class TMain : public QMainWindow {
  private:
   void BuildControls(QWidget* client);
   void BuildMenu();
+  void BuildTableFinder();
+  // The table finder's window: its own top-level window, owned here.
+  std::unique_ptr<TTableFinder> tableFinder_;
   void ConnectHandlers();
   void ShowAddressError();
   void CheckSizeText(QLineEdit* edit, const TUpDown* upDown);

@@ -58,8 +58,25 @@ int TDefinitionListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TDefinitionListModel::data(const QModelIndex& index, int role) const {
   if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
+  if (role == Qt::ToolTipRole) return FormatToolTip(index);
   if (role != Qt::DisplayRole && role != Qt::EditRole) return {};
   return FieldText(list_.Cell(index.row(), index.column()));
+}
+
+QVariant TDefinitionListModel::FormatToolTip(const QModelIndex& index) const {
+  // What the row's texts cannot say, on the name of an ordinary definition that has any.
+  if (list_.Kind() != ListKind::Ordinary || index.row() == 0 ||
+      index.column() != TableDefinition::TableName) {
+    return {};
+  }
+  const TEntryFormat format = list_.Format(index.row());
+  QStringList lines;
+  if (format.Float) lines << "Float entries, opened as their raw 32-bit patterns";
+  if (format.Signed && !format.Float) lines << "Signed entries";
+  if (format.Order == TByteOrder::LittleEndian) lines << "Little-endian entries";
+  if (!format.Equation.empty()) lines << "Equation: " + FieldText(format.Equation);
+  if (lines.isEmpty()) return {};
+  return lines.join('\n');
 }
 
 bool TDefinitionListModel::setData(const QModelIndex& index, const QVariant& value, int role) {

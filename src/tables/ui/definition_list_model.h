@@ -38,5 +38,6 @@ class TDefinitionListModel : public QAbstractTableModel {
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
  private:
+  [[nodiscard]] QVariant FormatToolTip(const QModelIndex& index) const;
   DefinitionList& list_;
 };

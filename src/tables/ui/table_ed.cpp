@@ -9,7 +9,9 @@
 #include "app/shared_state.h"
 #include "app/ui/windows.h"
 #include "tables/ui/definition_list_model.h"
+#include "tables/definition_file.h"
 #include "tables/definition_panel.h"
+#include "tables/xdf_file.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -397,15 +399,20 @@ void TTableEd::ReadEcuFile(const std::string& path) {
   });
   if (!report.Message.empty()) ShowBox(parent, kEcuErrorTitle, report.Message, QMessageBox::Ok);
   if (!report.OpenRow) return;
-  // The first ordinary table is shown in the panel and becomes the current table; a row that
-  // cannot be shown or opened ends this with the reader's own message.
+  Lists.Ordinary.SetCurrentRow(*report.OpenRow);
+  OpenFirstOrdinary(parent, report.OpenFailureMessage());
+}
+
+void TTableEd::OpenFirstOrdinary(QWidget* parent, const std::string& failure) {
+  // The list's current row is shown in the panel and becomes the current table; a row that
+  // cannot be shown or opened ends this with `failure`, or with what was wrong in it.
   try {
-    Lists.Ordinary.SetCurrentRow(*report.OpenRow);
     SelectCurrentRow(ListKind::Ordinary);
     TableList1Click();
     TableList1DblClick();
-  } catch (const ConversionError&) {
-    ShowBox(parent, kEcuErrorTitle, report.OpenFailureMessage(), QMessageBox::Ok);
+  } catch (const ConversionError& error) {
+    ShowBox(parent, kEcuErrorTitle, failure.empty() ? std::string(error.what()) : failure,
+            QMessageBox::Ok);
   }
 }
 
@@ -458,7 +465,8 @@ void TTableEd::TableList1DblClick() {
   OpenedTable table = OpenedTableOf(texts);
   table.EntrySize = Lists.Ordinary.Field(Lists.Ordinary.CurrentRow(), TableDefinition::EntrySize);
   const TEntryFormat format = Lists.Ordinary.Format(Lists.Ordinary.CurrentRow());
-  table.EntrySigned = format.Signed;
+  // Float entries are opened as their raw bit patterns.
+  table.EntrySigned = format.Signed && !format.Float;
   table.EntryOrder = format.Order;
   Main->OpenDefinition(table);
 }
@@ -532,10 +540,58 @@ void TTableEd::FormClose() {
   Main->TableListButtonClick();
 }
 
-// Kept for the window's buttons; tables are kept in ".ecu" files through Import and Export.
-void TTableEd::LoadQVTClick() {}
+void TTableEd::LoadQVTClick() {
+  const std::optional<QString> chosen = AskForFile(
+      this, "Load Tables", QFileDialog::AcceptOpen, lastFolder_,
+      {"TunerPro definitions (*.xdf)", "RomRaider / ECUFlash definitions (*.xml)", "All files (*)"},
+      QString());
+  if (!chosen) return;
+  lastFolder_ = QFileInfo(*chosen).absolutePath();
+  LoadTablesFile(chosen->toStdString());
+}
 
-void TTableEd::SaveQVTClick() {}
+void TTableEd::SaveQVTClick() {
+  const std::optional<QString> chosen =
+      AskForFile(this, "Save Tables", QFileDialog::AcceptSave, lastFolder_,
+                 {"TunerPro definitions (*.xdf)", "All files (*)"}, "xdf");
+  if (!chosen) return;
+  lastFolder_ = QFileInfo(*chosen).absolutePath();
+  const std::string path = chosen->toStdString();
+  std::error_code ignored;
+  if (std::filesystem::exists(path, ignored)) {
+    QMessageBox question(QMessageBox::NoIcon, "Overwrite?", "File already exists. Overwrite?",
+                         QMessageBox::Yes | QMessageBox::No, this);
+    if (question.exec() != QMessageBox::Yes) return;
+  }
+  SaveTablesFile(path);
+}
+
+void TTableEd::LoadTablesFile(const std::string& path) {
+  QWidget* parent = isVisible() ? static_cast<QWidget*>(this) : Main;
+  TDefinitionFileRead read = ReadDefinitionFile(path, Main->CurrentInputs().BaseAddress);
+  const bool any = read.Read > 0;
+  if (any) ResetLists([&] { Lists = std::move(read.Lists); });
+  if (!read.Problem.empty()) {
+    const std::string lead = any ? "Some tables of this file could not be read:\n"
+                                 : "No tables could be read from this file:\n";
+    ShowBox(parent, kEcuErrorTitle, lead + path + "\n\n" + read.Problem, QMessageBox::Ok);
+  }
+  if (any && Lists.Ordinary.InUse()) OpenFirstOrdinary(parent, {});
+}
+
+void TTableEd::SaveTablesFile(const std::string& path) {
+  const std::string failure = WriteXdfFile(path, Lists, Main->CurrentInputs().BaseAddress);
+  if (!failure.empty()) {
+    ShowBox(this, kEcuErrorTitle, "The tables could not be saved:\n" + failure, QMessageBox::Ok);
+  }
+}
+
+void TTableEd::AppendDefinitions(std::span<const std::vector<std::string>> rows,
+                                 std::span<const TEntryFormat> formats) {
+  for (std::size_t i = 0; i < rows.size(); ++i) {
+    ordinaryModel_->AppendWith([&] { Lists.Ordinary.Append(rows[i], formats[i]); });
+  }
+}
 
 void TTableEd::ImportClick() {
   const std::optional<QString> chosen =

@@ -12,6 +12,7 @@
 #include <functional>
 #include <span>
 #include <string>
+#include <vector>
 
 class QCheckBox;
 class QComboBox;
@@ -40,6 +41,14 @@ class TTableEd : public QWidget {
   // Replaces both lists with the file's tables, reports what the reader found and opens the
   // first ordinary table. A long read shows its progress; Cancel there changes nothing.
   void ReadEcuFile(const std::string& path);
+  // Replaces both lists with the tables of an XDF or RomRaider / ECUFlash XML file when any
+  // could be read, tells what could not, and opens the first ordinary table.
+  void LoadTablesFile(const std::string& path);
+  // Writes both lists as an XDF file all at once, reporting a failure.
+  void SaveTablesFile(const std::string& path);
+  // Appends ordinary definitions, row i with format i.
+  void AppendDefinitions(std::span<const std::vector<std::string>> rows,
+                         std::span<const TEntryFormat> formats);
   // Empties both lists; the window stays as it is.
   void ClearLists();
   // Exports both lists into the file, reporting a failure; the export's dialog and question
@@ -123,6 +132,7 @@ class TTableEd : public QWidget {
   void RestoreView(ListKind kind, const QList<int>& widths);
   void ResetLists(const std::function<void()>& change);
   void SelectCurrentRow(ListKind kind);
+  void OpenFirstOrdinary(QWidget* parent, const std::string& failure);
   void TakeCurrentRow(ListKind kind);
   // The panel's edit boxes, indexed by PanelBox.
   [[nodiscard]] std::array<QLineEdit*, kPanelBoxCount> PanelBoxes() const;
