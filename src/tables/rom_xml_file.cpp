@@ -773,7 +773,8 @@ std::optional<Skip> Builder::AddSwitch(const TableNode& table, const Storage& st
     }
     bytes = std::max(bytes, *count);
   }
-  if (const Attribute* size = Find(table.Attrs, "sizey")) {
+  // Without states to measure, the size says how many bytes the switch takes.
+  if (const Attribute* size = Find(table.Attrs, "sizey"); size != nullptr && bytes == 0) {
     const std::optional<std::int32_t> value = TryParseInteger(Trimmed(size->Value));
     if (!value || *value < 1) return Skip{size->At, "the size \"" + size->Value + "\" is bad"};
     bytes = *value;
@@ -917,6 +918,14 @@ std::optional<Skip> Builder::Add(const TableNode& table) {
     }
     if (x != nullptr) shown_axes.push_back(x);
     if (y != nullptr) shown_axes.push_back(y);
+  } else if (type.ends_with("axis") && !type.starts_with("static")) {
+    // An axis standing on its own: one row of its values.
+    const AxisKind kind = KindOfAxis(table);
+    if (auto skip = CountOf(table, &table, kind == AxisKind::Y ? AxisKind::Y : AxisKind::X,
+                            definition.Columns)) {
+      return skip;
+    }
+    definition.XLabel = table.Name;
   } else {
     return Skip{type_attribute->At, "the type \"" + type_attribute->Value + "\" is unknown"};
   }
@@ -930,7 +939,10 @@ std::optional<Skip> Builder::Add(const TableNode& table) {
   for (const TableNode* axis : shown_axes) {
     if (IsStatic(*axis) || AddressAttribute(*axis) == nullptr) continue;
     auto skip = AddAxis(table, *axis);
-    if (skip && !first) first = std::move(skip);
+    if (skip && !first) {
+      skip->What = "axis \"" + axis->Name + "\": " + skip->What;
+      first = std::move(skip);
+    }
   }
   return first;
 }
