@@ -299,8 +299,8 @@ std::string XmlId(pugi::xml_node rom) {
   return std::string(Trimmed(rom.child("romid").child_value("xmlid")));
 }
 
-// The rom of a document that has the xmlid, or the document's only rom when `xmlid` is
-// empty or the document is a single "rom".
+// The rom a document holds under the xmlid: the root itself for a single "rom", else the
+// "rom" of the "roms" whose romid has that xmlid.
 pugi::xml_node RomIn(const pugi::xml_document& document, std::string_view xmlid) {
   const pugi::xml_node root = document.document_element();
   if (std::string_view(root.name()) == "rom") return root;

@@ -9,10 +9,14 @@
 // name, the including file's word counting. Only tables that end up with an address are
 // listed, in the order their names first appear along the chain (the base file's first).
 // Each ordinary table is followed by those of its axes that are stored at an address of
-// their own, as one-row definitions named "table - axis axis", each such axis listed once.
-// Switches (RomRaider "Switch", ECUFlash "bloblist" scalings) and RomRaider bit-wise
-// switches go to the bit-wise list: a switch's descriptions are its states as
-// "name = hex bytes", a bit-wise switch's are its bits' names at their positions.
+// their own, as one-row definitions named "<table> - <axis> axis", each such axis listed
+// once (at the first table using it). A table stored column by column ("swapxy") is listed
+// in memory order, its rows and columns and X and Y names exchanged; mirrored axes ("flipx",
+// "flipy") change nothing, as the grid shows memory order. Addresses are hexadecimal, moved
+// by a RomRaider romid's <offset>. Switches (RomRaider "Switch", ECUFlash "bloblist"
+// scalings) and RomRaider bit-wise switches go to the bit-wise list: a switch's
+// descriptions are its states as "name = hex bytes", a bit-wise switch's are its bits'
+// names at their positions.
 
 #include "tables/definition_file.h"
 
