@@ -558,7 +558,9 @@ TDefinitionFileRead ChainReader::Read(const fs::path& path, std::string_view tex
   if (result.Read == 0) {
     result.Lists = TableDefinitions{};
     if (problem_.empty())
-      Note({}, "file " + path.filename().string() + ": no table has an address");
+      Note({}, "file " + path.filename().string() +
+                   ": no table is given an address (a base definition is read through a file that "
+                   "includes it)");
   }
   result.Lists.SelectedList = ListKind::Ordinary;
   result.Lists.Ordinary.SetCurrentRow(1);
