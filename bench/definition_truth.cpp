@@ -5,8 +5,8 @@
 // Without arguments both real pairs under /work/shared/real/ are measured, when that folder
 // exists. The definition is read with ReadDefinitionFile(path, 0); a line of tables.tsv is
 // reproduced when some ordinary definition has the line's offset as its Table Addr, its rows
-// and columns in memory order, its width, byte order, sign and float flag, and for a linear
-// line its scale and add within a relative 1e-6 (a non-linear line needs a kept equation).
+// and columns in memory order, its width, byte order (past one byte), sign and float flag, and for
+// a linear line its scale and add within a relative 1e-6 (a non-linear line needs a kept equation).
 
 #include "app/number_text.h"
 #include "tables/definition_file.h"
@@ -99,7 +99,10 @@ std::string Mismatch(const TruthLine& truth, const std::vector<TTypedDefinition>
       differs += " shape " + DecimalText(d.Rows) + "x" + DecimalText(d.Columns);
     }
     if (d.EntrySize != truth.Width) differs += " width " + DecimalText(d.EntrySize);
-    if ((d.Format.Order == TByteOrder::LittleEndian) != truth.Little) differs += " order";
+    // One-byte entries have no byte order to get wrong.
+    if (truth.Width > 1 && (d.Format.Order == TByteOrder::LittleEndian) != truth.Little) {
+      differs += " order";
+    }
     if (d.Format.Signed != truth.Signed) differs += " sign";
     if (d.Format.Float != truth.Float) differs += " float";
     if (truth.Linear) {
