@@ -17,7 +17,7 @@ if ! command -v clang++ >/dev/null || ! ls /usr/lib/llvm-*/lib/clang/*/lib/linux
 fi
 
 targets=(number_text_fuzz float_text_fuzz ecu_read_fuzz ecu_roundtrip_fuzz table_entry_fuzz
-  file_layer_fuzz xdf_read_fuzz xdf_roundtrip_fuzz)
+  file_layer_fuzz xdf_read_fuzz xdf_roundtrip_fuzz rom_xml_read_fuzz)
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
   -DQUORVEL_FUZZ=ON -DQUORVEL_BUILD_TESTS=OFF -DQUORVEL_BUILD_BENCHMARKS=OFF >/dev/null
 cmake --build build/fuzz -j "$(nproc)" --target "${targets[@]}"
