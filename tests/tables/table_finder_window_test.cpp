@@ -92,6 +92,11 @@ TEST_F(TableFinderTest, FindTablesListsCandidatesThatOpenAndBecomeDefinitions) {
   EXPECT_EQ(definitions->index(1, TableDefinition::Rows).data().toString().toInt(), first.Rows);
   EXPECT_EQ(definitions->index(1, TableDefinition::EntrySize).data().toString().toInt(),
             first.Width);
+
+  // Closing the image forgets the candidates that lay in it.
+  Main->Close1->trigger();
+  EXPECT_FALSE(finder->isVisible());
+  EXPECT_EQ(list->rowCount(), 0);
 }
 
 }  // namespace

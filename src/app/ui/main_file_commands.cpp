@@ -114,6 +114,7 @@ void TMain::LoadFile(const QString& chosen) {
   if (loaded.result == FileResult::Cancelled) return;
   if (Succeeded(loaded.result)) {
     session_.Replace(std::move(loaded.bytes), path);  // a new file starts a fresh history
+    TableFinder->Clear();  // its candidates lay in the image that went
     ShowImageLoaded(path);
     SetFileControlsEnabled(true);
   }
@@ -209,6 +210,7 @@ void TMain::CloseClick() {
   HideView(GraphEdit, GraphicsModeButton, "Show Graphics View");
   MainStatusText->setText("No file loaded");
   session_.Close();
+  TableFinder->Clear();
   StopComparing->setEnabled(false);
   SetFileControlsEnabled(false);
   setWindowTitle(Text(AppTitle) + " - (none)");

@@ -189,6 +189,12 @@ void TTableFinder::ShowCandidates(std::vector<TTableCandidate> candidates,
   if (count > 0) CandidateList->selectRow(0);
 }
 
+void TTableFinder::Clear() {
+  model_->Reset({}, {}, 0);
+  Summary->clear();
+  hide();
+}
+
 const std::vector<TTableCandidate>& TTableFinder::Candidates() const {
   return model_->Candidates();
 }

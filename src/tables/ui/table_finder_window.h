@@ -35,6 +35,8 @@ class TTableFinder : public QWidget {
   void ShowCandidates(std::vector<TTableCandidate> candidates, std::vector<std::uint8_t> image,
                       std::int64_t baseAddress, const QString& source);
   [[nodiscard]] const std::vector<TTableCandidate>& Candidates() const;
+  // Forgets the candidates and hides the window, as when the image they lay in goes.
+  void Clear();
 
   void CandidateListDblClick(const QModelIndex& index);
   void AddToDefinitionsClick();
