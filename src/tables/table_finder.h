@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 struct TTableCandidate {
@@ -29,3 +30,9 @@ using FinderProgress = std::function<bool(double done)>;
 // As above, telling `progress` as it goes; nothing when `progress` stopped the scan.
 std::optional<std::vector<TTableCandidate>> FindTables(std::span<const std::uint8_t> image,
                                                        const FinderProgress& progress);
+
+// A short text of the evidence behind a candidate: its shape, how smooth its rows and columns
+// are next to the same values shuffled, the axes and lengths found before it, and how the
+// other byte order reads; for a tooltip.
+[[nodiscard]] std::string CandidateReason(std::span<const std::uint8_t> image,
+                                          const TTableCandidate& candidate);

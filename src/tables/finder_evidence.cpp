@@ -1,0 +1,314 @@
+#include "tables/finder_evidence.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+std::uint32_t ReadEntry(std::span<const std::uint8_t> image, std::int64_t offset, int width,
+                        bool little) {
+  std::uint32_t value = 0;
+  for (int k = 0; k < width; ++k) {
+    const int byte = little ? width - 1 - k : k;
+    value = (value << 8) | image[static_cast<std::size_t>(offset + byte)];
+  }
+  return value;
+}
+
+TEntryView ReadEntries(std::span<const std::uint8_t> image, int width, bool little) {
+  TEntryView view;
+  view.Width = width;
+  view.LittleEndian = little;
+  const std::size_t count = image.size() / static_cast<std::size_t>(width);
+  view.Values.resize(count);
+  if (width == 1) {
+    std::copy(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(count),
+              view.Values.begin());
+  } else {
+    const int high = little ? 1 : 0;
+    for (std::size_t k = 0; k < count; ++k) {
+      view.Values[k] = (image[2 * k + static_cast<std::size_t>(high)] << 8) |
+                       image[2 * k + static_cast<std::size_t>(1 - high)];
+    }
+  }
+  return view;
+}
+
+double MeanPairDifference(std::span<const std::int32_t> values) {
+  const std::size_t n = values.size();
+  if (n < 2) return 0.0;
+  std::vector<std::int32_t> sorted(values.begin(), values.end());
+  std::sort(sorted.begin(), sorted.end());
+  // Each value's weight is the number of pairs it is the larger of minus those it is the
+  // smaller of.
+  double sum = 0.0;
+  for (std::size_t i = 0; i < n; ++i) {
+    sum += (2.0 * static_cast<double>(i) - static_cast<double>(n) + 1.0) * sorted[i];
+  }
+  return 2.0 * sum / (static_cast<double>(n) * static_cast<double>(n - 1));
+}
+
+namespace {
+
+// Steps of a grid read one way.
+TGridRoughness MeasureReading(std::span<const std::int32_t> v, int columns) {
+  TGridRoughness result;
+  const auto c = static_cast<std::size_t>(columns);
+  const std::size_t rows = v.size() / c;
+  const std::size_t n = rows * c;
+  result.Spread = MeanPairDifference(v.first(n));
+  if (result.Spread <= 0.0) return result;
+  double within = 0.0, ends = 0.0, down = 0.0;
+  for (std::size_t i = 1; i < n; ++i) {
+    const double step = std::abs(v[i] - v[i - 1]);
+    if (i % c == 0) {
+      ends += step;
+    } else {
+      within += step;
+    }
+    if (i >= c) down += std::abs(v[i] - v[i - c]);
+  }
+  const double within_steps = static_cast<double>(rows * (c - 1));
+  const double down_steps = static_cast<double>(n - c);
+  result.Row = within_steps > 0 ? within / within_steps / result.Spread : 0.0;
+  result.Column = down_steps > 0 ? down / down_steps / result.Spread : 1.0;
+  result.Combined = (within + down) / std::max(1.0, within_steps + down_steps) / result.Spread;
+  if (rows > 1 && within + ends > 0) {
+    const double chance = static_cast<double>(rows - 1) / static_cast<double>(n - 1);
+    result.RowJump = ends / (within + ends) / chance;
+  }
+  return result;
+}
+
+}  // namespace
+
+TGridRoughness MeasureGrid(std::span<const std::int32_t> values, int columns, int bits) {
+  if (columns < 1 || values.size() < static_cast<std::size_t>(columns)) return {};
+  const TGridRoughness plain = MeasureReading(values, columns);
+  if (bits >= 32) return plain;
+  const std::int32_t half = std::int32_t{1} << (bits - 1);
+  std::vector<std::int32_t> signed_values(values.begin(), values.end());
+  for (auto& value : signed_values) {
+    if (value >= half) value -= 2 * half;
+  }
+  TGridRoughness as_signed = MeasureReading(signed_values, columns);
+  as_signed.Signed = true;
+  return as_signed.Spread > 0 && as_signed.Combined < plain.Combined ? as_signed : plain;
+}
+
+TRowLayout ChooseRowLength(std::span<const std::int32_t> values, int max_columns) {
+  TRowLayout layout;
+  const std::size_t n = values.size();
+  if (n < 6) return layout;
+  const double spread = MeanPairDifference(values);
+  if (spread <= 0.0) return layout;
+  std::vector<double> steps(n - 1);
+  double total = 0.0;
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    steps[i] = std::abs(values[i + 1] - values[i]);
+    total += steps[i];
+  }
+  if (total <= 0.0) return layout;
+
+  // For each row length: the phase whose steps hold most of the change is where rows end;
+  // the cost weighs the steps left inside rows, those down the columns, and how much the
+  // change gathers at row ends. Among lengths costing about the least the longest wins, as
+  // a divisor of the row length lines up as well on rows that are nearly flat.
+  struct TTrial {
+    int Columns;
+    int EndPhase;
+    double Lift;
+    double Cost;
+  };
+  std::vector<TTrial> trials;
+  const int longest = std::min<int>(max_columns, static_cast<int>(n / 2));
+  std::vector<double> by_phase;
+  for (int c = 2; c <= longest; ++c) {
+    by_phase.assign(static_cast<std::size_t>(c), 0.0);
+    int phase = 0;
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+      by_phase[static_cast<std::size_t>(phase)] += steps[i];
+      if (++phase == c) phase = 0;
+    }
+    const auto end_phase = static_cast<int>(
+        std::max_element(by_phase.begin(), by_phase.end()) - by_phase.begin());
+    const double at_ends = by_phase[static_cast<std::size_t>(end_phase)];
+    const std::size_t end_steps =
+        (n - 1) / static_cast<std::size_t>(c) +
+        (static_cast<std::size_t>(end_phase) < (n - 1) % static_cast<std::size_t>(c) ? 1 : 0);
+    const double inside = (total - at_ends) / std::max<double>(1.0, double(n - 1 - end_steps)) /
+                          spread;
+    double down = 0.0;
+    for (std::size_t i = static_cast<std::size_t>(c); i < n; ++i) {
+      down += std::abs(values[i] - values[i - static_cast<std::size_t>(c)]);
+    }
+    down /= static_cast<double>(n - static_cast<std::size_t>(c)) * spread;
+    const double lift = at_ends / total * c;
+    const double cost = inside + 0.3 * down - 0.1 * std::log(std::max(lift, 0.1));
+    trials.push_back({c, end_phase, lift, cost});
+  }
+  if (trials.empty()) return layout;
+  double least = std::numeric_limits<double>::max();
+  for (const TTrial& trial : trials) least = std::min(least, trial.Cost);
+  const TTrial* chosen = nullptr;
+  for (const TTrial& trial : trials) {
+    if (trial.Cost <= least + 0.03) chosen = &trial;
+  }
+  layout.Columns = chosen->Columns;
+  layout.Lead = (chosen->EndPhase + 1) % chosen->Columns;
+  layout.RowJump = chosen->Lift;
+  return layout;
+}
+
+bool RowJoins(std::span<const std::int32_t> row, std::span<const std::int32_t> above,
+              std::int32_t low, std::int32_t high) {
+  const auto [row_low, row_high] = std::minmax_element(row.begin(), row.end());
+  const double range = std::max(high, *row_high) - std::min(low, *row_low);
+  if (range <= 0) return true;
+  double down = 0.0, along = 0.0;
+  for (std::size_t k = 0; k < row.size(); ++k) {
+    down += std::abs(row[k] - above[k]);
+    if (k > 0) along += std::abs(row[k] - row[k - 1]);
+  }
+  down /= static_cast<double>(row.size());
+  along /= static_cast<double>(std::max<std::size_t>(1, row.size() - 1));
+  return down <= 0.3 * range && along <= 0.35 * range;
+}
+
+int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows) {
+  const auto c = static_cast<std::size_t>(columns);
+  const int available =
+      static_cast<int>(std::min<std::size_t>(values.size() / c, static_cast<std::size_t>(max_rows)));
+  if (available < 1) return 0;
+  auto [low, high] = std::minmax_element(values.begin(), values.begin() + columns);
+  std::int32_t least = *low, most = *high;
+  int rows = 1;
+  for (; rows < available; ++rows) {
+    const auto row = values.subspan(static_cast<std::size_t>(rows) * c, c);
+    if (!RowJoins(row, values.subspan(static_cast<std::size_t>(rows - 1) * c, c), least, most)) {
+      break;
+    }
+    const auto [row_low, row_high] = std::minmax_element(row.begin(), row.end());
+    least = std::min(least, *row_low);
+    most = std::max(most, *row_high);
+  }
+  return rows;
+}
+
+std::uint32_t AxisKey(std::span<const std::uint8_t> image, std::int64_t offset,
+                      TAxisKind kind) {
+  const std::uint32_t value = ReadEntry(image, offset, kind.Width, kind.Little);
+  if (kind.Width == 4) {
+    // Floats order as their bits with the sign bit set for positives, all bits flipped for
+    // negatives.
+    return (value & 0x80000000u) != 0 ? ~value : value | 0x80000000u;
+  }
+  return kind.Signed ? value ^ (1u << (8 * kind.Width - 1)) : value;
+}
+
+int RisingRunBefore(std::span<const std::uint8_t> image, std::int64_t end, TAxisKind kind,
+                    int limit) {
+  if (end % kind.Width != 0 || end > static_cast<std::int64_t>(image.size())) return 0;
+  int count = 0;
+  std::uint32_t next = 0;
+  for (std::int64_t at = end - kind.Width; at >= 0 && count < limit; at -= kind.Width) {
+    const std::uint32_t key = AxisKey(image, at, kind);
+    if (count > 0 && key >= next) break;
+    next = key;
+    ++count;
+  }
+  return count;
+}
+
+namespace {
+
+constexpr int kRunLimit = 70;
+
+// A byte or word just before `start` giving `first` (and the byte before it `second`).
+bool CountsBefore(std::span<const std::uint8_t> image, std::int64_t start, int first,
+                  int second) {
+  auto byte = [&](std::int64_t at) {
+    return at >= 0 ? static_cast<int>(image[static_cast<std::size_t>(at)]) : -1;
+  };
+  if (byte(start - 1) == first && (second == 0 || byte(start - 2) == second)) return true;
+  if (second != 0 && byte(start - 1) == second && byte(start - 2) == first) return true;
+  if (start >= 2 && start % 2 == 0) {
+    for (const bool little : {false, true}) {
+      if (static_cast<int>(ReadEntry(image, start - 2, 2, little)) == first) return true;
+    }
+  }
+  return false;
+}
+
+int Weight(const TAxisEvidence& e) {
+  return (e.NearCount > 0 ? 2 : 0) + (e.FarCount > 0 ? 2 : 0) + (e.Counts ? 1 : 0);
+}
+
+}  // namespace
+
+TAxisEvidence AxesBefore(std::span<const std::uint8_t> image, std::int64_t offset, int rows,
+                         int columns) {
+  TAxisEvidence best;
+  const int lengths[2] = {columns, rows};
+  for (const TAxisKind near : kAxisKinds) {
+    const int run = RisingRunBefore(image, offset, near, kRunLimit);
+    if (run < 3) continue;
+    for (int pick = 0; pick < (rows > 1 ? 2 : 1); ++pick) {
+      const int count = lengths[pick];
+      if (count < 3 || run < count) continue;
+      TAxisEvidence found;
+      found.NearCount = count;
+      found.Near = near;
+      std::int64_t start = offset - std::int64_t{count} * near.Width;
+      const int other = lengths[1 - pick];
+      bool merged = false;
+      if (rows > 1 && other >= 3) {
+        for (const TAxisKind far : kAxisKinds) {
+          const int far_run = RisingRunBefore(image, start, far, kRunLimit);
+          if (far_run < other || far_run > other + 2) continue;
+          found.FarCount = other;
+          found.Far = far;
+          merged = far.Width == near.Width && far.Little == near.Little &&
+                   far.Signed == near.Signed && run - count == far_run;
+          break;
+        }
+      }
+      // The near run must end where the axis starts, give or take lengths in front of it,
+      // unless it runs on into the far axis.
+      if (run > count + 2 && !merged) continue;
+      if (found.FarCount > 0) {
+        start -= std::int64_t{other} * found.Far.Width;
+        found.Counts = CountsBefore(image, start, other, count) ||
+                       CountsBefore(image, start, count, other);
+      } else {
+        found.Counts = CountsBefore(image, start, count, 0);
+      }
+      if (Weight(found) > Weight(best)) best = found;
+    }
+  }
+  return best;
+}
+
+TByteMakeup ByteMakeup(std::span<const std::uint8_t> bytes, int width) {
+  TByteMakeup makeup;
+  if (bytes.empty()) return makeup;
+  std::size_t fill = 0, text = 0, letters = 0;
+  const auto w = static_cast<std::size_t>(width);
+  const std::size_t entries = bytes.size() / w;
+  for (std::size_t e = 0; e < entries; ++e) {
+    const auto entry = bytes.subspan(e * w, w);
+    const bool zeros = std::all_of(entry.begin(), entry.end(), [](auto b) { return b == 0; });
+    const bool ones = std::all_of(entry.begin(), entry.end(), [](auto b) { return b == 0xFF; });
+    if (zeros || ones) ++fill;
+  }
+  for (const std::uint8_t b : bytes) {
+    if (b >= 0x20 && b < 0x7F) ++text;
+    if (b == ' ' || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) ++letters;
+  }
+  const auto total = static_cast<double>(bytes.size());
+  makeup.Fill = entries > 0 ? static_cast<double>(fill) / static_cast<double>(entries) : 0.0;
+  makeup.Text = static_cast<double>(text) / total;
+  makeup.Letters = static_cast<double>(letters) / total;
+  return makeup;
+}
