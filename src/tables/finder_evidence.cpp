@@ -35,13 +35,13 @@ TEntryView ReadEntries(std::span<const std::uint8_t> image, int width, bool litt
   return view;
 }
 
-double MeanPairDifference(std::span<const std::int32_t> values) {
-  const std::size_t n = values.size();
+namespace {
+
+// Mean |a − b| over all pairs of sorted values: each value weighs the number of pairs it is
+// the larger of minus those it is the smaller of.
+double SortedPairDifference(std::span<const std::int32_t> sorted) {
+  const std::size_t n = sorted.size();
   if (n < 2) return 0.0;
-  std::vector<std::int32_t> sorted(values.begin(), values.end());
-  std::sort(sorted.begin(), sorted.end());
-  // Each value's weight is the number of pairs it is the larger of minus those it is the
-  // smaller of.
   double sum = 0.0;
   for (std::size_t i = 0; i < n; ++i) {
     sum += (2.0 * static_cast<double>(i) - static_cast<double>(n) + 1.0) * sorted[i];
@@ -49,31 +49,30 @@ double MeanPairDifference(std::span<const std::int32_t> values) {
   return 2.0 * sum / (static_cast<double>(n) * static_cast<double>(n - 1));
 }
 
-namespace {
-
-// Steps of a grid read one way.
-TGridRoughness MeasureReading(std::span<const std::int32_t> v, int columns) {
+// Steps of a grid whose values are read through `read`, over `spread`.
+template <typename TRead>
+TGridRoughness MeasureReading(std::span<const std::int32_t> v, std::size_t c, double spread,
+                              TRead read) {
   TGridRoughness result;
-  const auto c = static_cast<std::size_t>(columns);
+  result.Spread = spread;
+  if (spread <= 0.0) return result;
   const std::size_t rows = v.size() / c;
   const std::size_t n = rows * c;
-  result.Spread = MeanPairDifference(v.first(n));
-  if (result.Spread <= 0.0) return result;
   double within = 0.0, ends = 0.0, down = 0.0;
   for (std::size_t i = 1; i < n; ++i) {
-    const double step = std::abs(v[i] - v[i - 1]);
+    const double step = std::abs(read(v[i]) - read(v[i - 1]));
     if (i % c == 0) {
       ends += step;
     } else {
       within += step;
     }
-    if (i >= c) down += std::abs(v[i] - v[i - c]);
+    if (i >= c) down += std::abs(read(v[i]) - read(v[i - c]));
   }
   const double within_steps = static_cast<double>(rows * (c - 1));
   const double down_steps = static_cast<double>(n - c);
-  result.Row = within_steps > 0 ? within / within_steps / result.Spread : 0.0;
-  result.Column = down_steps > 0 ? down / down_steps / result.Spread : 1.0;
-  result.Combined = (within + down) / std::max(1.0, within_steps + down_steps) / result.Spread;
+  result.Row = within_steps > 0 ? within / within_steps / spread : 0.0;
+  result.Column = down_steps > 0 ? down / down_steps / spread : 1.0;
+  result.Combined = (within + down) / std::max(1.0, within_steps + down_steps) / spread;
   if (rows > 1 && within + ends > 0) {
     const double chance = static_cast<double>(rows - 1) / static_cast<double>(n - 1);
     result.RowJump = ends / (within + ends) / chance;
@@ -83,18 +82,38 @@ TGridRoughness MeasureReading(std::span<const std::int32_t> v, int columns) {
 
 }  // namespace
 
+double MeanPairDifference(std::span<const std::int32_t> values) {
+  std::vector<std::int32_t> sorted(values.begin(), values.end());
+  std::sort(sorted.begin(), sorted.end());
+  return SortedPairDifference(sorted);
+}
+
 TGridRoughness MeasureGrid(std::span<const std::int32_t> values, int columns, int bits) {
   if (columns < 1 || values.size() < static_cast<std::size_t>(columns)) return {};
-  const TGridRoughness plain = MeasureReading(values, columns);
-  if (bits >= 32) return plain;
+  const auto c = static_cast<std::size_t>(columns);
+  const auto grid = values.first(values.size() / c * c);
+  std::vector<std::int32_t> sorted(grid.begin(), grid.end());
+  std::sort(sorted.begin(), sorted.end());
+  const auto plain = [](std::int32_t x) { return x; };
+  const TGridRoughness unsigned_reading =
+      MeasureReading(grid, c, SortedPairDifference(sorted), plain);
+  if (bits >= 32) return unsigned_reading;
+  // Two's complement reads differently only when values lie on both sides of the sign bit;
+  // then the upper ones sort first.
   const std::int32_t half = std::int32_t{1} << (bits - 1);
-  std::vector<std::int32_t> signed_values(values.begin(), values.end());
-  for (auto& value : signed_values) {
-    if (value >= half) value -= 2 * half;
-  }
-  TGridRoughness as_signed = MeasureReading(signed_values, columns);
-  as_signed.Signed = true;
-  return as_signed.Spread > 0 && as_signed.Combined < plain.Combined ? as_signed : plain;
+  const auto upper = std::lower_bound(sorted.begin(), sorted.end(), half);
+  if (upper == sorted.begin() || upper == sorted.end()) return unsigned_reading;
+  std::vector<std::int32_t> signed_sorted;
+  signed_sorted.reserve(sorted.size());
+  for (auto it = upper; it != sorted.end(); ++it) signed_sorted.push_back(*it - 2 * half);
+  signed_sorted.insert(signed_sorted.end(), sorted.begin(), upper);
+  const auto as_signed = [half](std::int32_t x) { return x >= half ? x - 2 * half : x; };
+  TGridRoughness signed_reading =
+      MeasureReading(grid, c, SortedPairDifference(signed_sorted), as_signed);
+  signed_reading.Signed = true;
+  return signed_reading.Spread > 0 && signed_reading.Combined < unsigned_reading.Combined
+             ? signed_reading
+             : unsigned_reading;
 }
 
 TRowLayout ChooseRowLength(std::span<const std::int32_t> values, int max_columns) {
@@ -225,17 +244,20 @@ namespace {
 
 constexpr int kRunLimit = 70;
 
-// A byte or word just before `start` giving `first` (and the byte before it `second`).
+// The lengths stored just before `start`: `first` alone, or `first` then `second` (when not
+// 0), as bytes or as words in either byte order.
 bool CountsBefore(std::span<const std::uint8_t> image, std::int64_t start, int first,
                   int second) {
-  auto byte = [&](std::int64_t at) {
-    return at >= 0 ? static_cast<int>(image[static_cast<std::size_t>(at)]) : -1;
-  };
-  if (byte(start - 1) == first && (second == 0 || byte(start - 2) == second)) return true;
-  if (second != 0 && byte(start - 1) == second && byte(start - 2) == first) return true;
-  if (start >= 2 && start % 2 == 0) {
+  const int count = second != 0 ? 2 : 1;
+  for (const int width : {1, 2}) {
+    const std::int64_t at = start - std::int64_t{count} * width;
+    if (at < 0 || at % width != 0) continue;
     for (const bool little : {false, true}) {
-      if (static_cast<int>(ReadEntry(image, start - 2, 2, little)) == first) return true;
+      if (width == 1 && little) continue;
+      if (static_cast<int>(ReadEntry(image, at, width, little)) != first) continue;
+      if (count == 1 || static_cast<int>(ReadEntry(image, at + width, width, little)) == second) {
+        return true;
+      }
     }
   }
   return false;
@@ -250,20 +272,22 @@ int Weight(const TAxisEvidence& e) {
 TAxisEvidence AxesBefore(std::span<const std::uint8_t> image, std::int64_t offset, int rows,
                          int columns) {
   TAxisEvidence best;
+  // A map's axes are at most 32 entries long; a curve's may be longer.
+  const int longest = rows > 1 ? 32 : kRunLimit - 4;
   const int lengths[2] = {columns, rows};
   for (const TAxisKind near : kAxisKinds) {
     const int run = RisingRunBefore(image, offset, near, kRunLimit);
     if (run < 3) continue;
     for (int pick = 0; pick < (rows > 1 ? 2 : 1); ++pick) {
       const int count = lengths[pick];
-      if (count < 3 || run < count) continue;
+      if (count < 3 || count > longest || run < count) continue;
       TAxisEvidence found;
       found.NearCount = count;
       found.Near = near;
       std::int64_t start = offset - std::int64_t{count} * near.Width;
       const int other = lengths[1 - pick];
       bool merged = false;
-      if (rows > 1 && other >= 3) {
+      if (rows > 1 && other >= 3 && other <= longest) {
         for (const TAxisKind far : kAxisKinds) {
           const int far_run = RisingRunBefore(image, start, far, kRunLimit);
           if (far_run < other || far_run > other + 2) continue;

@@ -19,6 +19,8 @@ constexpr int kBlock = 16;       // entries per block of the first pass
 constexpr int kLongestRow = 32;  // longest row (and lag) looked for
 constexpr int kMaxRows = 64;     // rows a table may grow to below its axes
 constexpr std::size_t kPieceLimit = 4096;  // entries of a smooth stretch laid out at once
+constexpr double kLeastScore = 20.0;       // candidates scoring less are left out
+constexpr double kCertainScore = 60.0;     // tables after axes scoring this are settled first
 
 // A finding before it is scored: where and what shape.
 struct TShape {
@@ -66,6 +68,9 @@ struct TEvidence {
   TGridRoughness Grid;
   TAxisEvidence Axes;
   TByteMakeup Makeup;
+  double Narrow = 1;       // 16-bit entries: roughness of the same bytes read as 8-bit entries
+  double Swapped = 1;      // 16-bit entries: roughness read in the other byte order
+  double Halves = 0;       // roughness of the rougher half (rows, or a long curve's columns)
   bool OpenAbove = false;  // the row before the first continues the table
   bool OpenBelow = false;  // the row after the last continues the table
 };
@@ -88,16 +93,16 @@ bool Fits(std::span<const std::uint8_t> image, const TShape& shape) {
   return shape.Offset + bytes <= static_cast<std::int64_t>(image.size());
 }
 
-TEvidence Measure(std::span<const std::uint8_t> image, const TShape& shape) {
+// The evidence of the entries as read, their axes and edges.
+TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape) {
   TEvidence evidence;
-  const int bits = 8 * shape.Width;
   const std::vector<std::int32_t> values = ShapeValues(image, shape, shape.Little);
-  evidence.Grid = MeasureGrid(values, shape.Columns, bits);
+  evidence.Grid = MeasureGrid(values, shape.Columns, 8 * shape.Width);
+  const auto c = static_cast<std::size_t>(shape.Columns);
   if (shape.Rows > 1) {
     // A table found whole does not go on smoothly a row before its start or after its end.
     const auto [low, high] = std::minmax_element(values.begin(), values.end());
     const std::int64_t row_bytes = std::int64_t{shape.Columns} * shape.Width;
-    const auto c = static_cast<std::size_t>(shape.Columns);
     TShape edge{shape.Offset - row_bytes, 1, shape.Columns, shape.Width, shape.Little};
     if (Fits(image, edge)) {
       evidence.OpenAbove = RowJoins(ShapeValues(image, edge, shape.Little),
@@ -117,6 +122,47 @@ TEvidence Measure(std::span<const std::uint8_t> image, const TShape& shape) {
   return evidence;
 }
 
+// The same bytes read otherwise: as 8-bit entries, in the other byte order, and each half
+// on its own. Measured only for shapes that score well as read.
+void MeasureReadings(std::span<const std::uint8_t> image, const TShape& shape,
+                     TEvidence& evidence) {
+  const int bits = 8 * shape.Width;
+  const std::vector<std::int32_t> values = ShapeValues(image, shape, shape.Little);
+  const bool map = shape.Rows > 1;
+  const auto rough = [map](const TGridRoughness& g) { return map ? g.Combined : g.Row; };
+  if (shape.Width == 2) {
+    const std::int64_t bytes = std::int64_t{shape.Rows} * shape.Columns * 2;
+    const auto narrow = image.subspan(static_cast<std::size_t>(shape.Offset),
+                                      static_cast<std::size_t>(bytes));
+    const std::vector<std::int32_t> bytes_read(narrow.begin(), narrow.end());
+    evidence.Narrow = rough(MeasureGrid(bytes_read, 2 * shape.Columns, 8));
+    evidence.Swapped =
+        rough(MeasureGrid(ShapeValues(image, shape, !shape.Little), shape.Columns, bits));
+  }
+  // A table is smooth in each half too, next to that half's own spread; stretches mixing
+  // tables of other shapes are not.
+  const auto c = static_cast<std::size_t>(shape.Columns);
+  const auto half = [&](std::span<const std::int32_t> part, int columns) {
+    const TGridRoughness g = MeasureGrid(part, columns, bits);
+    return g.Spread > 0 ? rough(g) : 0.0;
+  };
+  if (shape.Rows >= 4) {
+    const std::size_t split = static_cast<std::size_t>(shape.Rows / 2) * c;
+    evidence.Halves = std::max(half(std::span(values).first(split), shape.Columns),
+                               half(std::span(values).subspan(split), shape.Columns));
+  } else if (!map && shape.Columns >= 32) {
+    const std::size_t split = c / 2;
+    evidence.Halves = std::max(half(std::span(values).first(split), static_cast<int>(split)),
+                               half(std::span(values).subspan(split), static_cast<int>(c - split)));
+  }
+}
+
+TEvidence Measure(std::span<const std::uint8_t> image, const TShape& shape) {
+  TEvidence evidence = MeasureCore(image, shape);
+  MeasureReadings(image, shape, evidence);
+  return evidence;
+}
+
 // The rule, in nats of evidence (log-likelihood of "table" over "anything else"):
 //   steps       each step between neighbours along a row, taken over the step the same
 //               values would take shuffled (r), counts ln 4 − 3r: a table's steps spread
@@ -125,19 +171,24 @@ TEvidence Measure(std::span<const std::uint8_t> image, const TShape& shape) {
 //               between fill entries count nothing;
 //   axes        a rising axis of m entries ending where the table starts (or before the one
 //               that does) comes about by chance once in m! places: ½ ln m! each;
-//   lengths     the axis lengths stored in front of them: 3;
-// a table whose rows go on smoothly above or below it is cut short: 15 % of the step
-// evidence off for each side. Stripes (rough rows over flat columns), text and tables
+//   lengths     the axis length stored in front of it: 3; both lengths in front of two axes
+//               lay the table out beyond doubt: 20;
+// rising runs before a table whose rows go on smoothly above or below it are rows, not axes.
+// Stripes (rough rows over flat columns), text and tables
 // rougher than noise score nothing; constant tables only count with two axes.
 double StepNats(const TEvidence& e, const TShape& shape) {
   const bool map = shape.Rows > 1;
   if (e.Grid.Spread <= 0) return 0.0;
   // A map's columns must line up: smooth down the columns, or at least with the change
   // gathered at the row ends.
-  if (map && (e.Grid.Row > 0.8 || shape.Columns > kLongestRow ||
+  if (map && (e.Grid.Row > 0.8 || shape.Columns > kLongestRow || e.Grid.RowJump < 1.0 ||
               !(e.Grid.Column <= 0.35 || (e.Grid.Column <= 0.75 && e.Grid.RowJump >= 2.0)))) {
     return 0.0;
   }
+  // Other readings of the same bytes: 8-bit entries as smooth, or halves rougher than noise.
+  const double own = map ? e.Grid.Combined : e.Grid.Row;
+  if (shape.Width == 2 && e.Narrow <= own * 1.2) return 0.0;
+  if (e.Halves > 0.8) return 0.0;
   const auto nats = [](double steps, double rough) { return steps * (std::log(4.0) - 3.0 * rough); };
   const double rows = shape.Rows, columns = shape.Columns;
   double total = nats(rows * (columns - 1), e.Grid.Row);
@@ -145,7 +196,6 @@ double StepNats(const TEvidence& e, const TShape& shape) {
   total *= 1.0 - e.Makeup.Fill;
   if (total <= 0.0) return 0.0;
   if (e.Makeup.Text > 0.95 && e.Makeup.Letters > 0.5) total *= 0.25;
-  total *= 1.0 - 0.15 * ((e.OpenAbove ? 1 : 0) + (e.OpenBelow ? 1 : 0));
   return total;
 }
 
@@ -153,18 +203,23 @@ double AxisNats(int entries) { return entries < 3 ? 0.0 : 0.5 * std::lgamma(entr
 
 double Score(const TEvidence& e, const TShape& shape) {
   const double steps = StepNats(e, shape);
+  // In a table that goes on smoothly above or below, rising runs before it are rows of the
+  // same data, not axes.
+  if (e.OpenAbove || e.OpenBelow) return steps;
+  const bool both = e.Axes.NearCount > 0 && e.Axes.FarCount > 0;
   const double axes = AxisNats(e.Axes.NearCount) + AxisNats(e.Axes.FarCount) +
-                      (e.Axes.Counts ? 3.0 : 0.0);
-  if (steps <= 0.0) {
-    const bool constant = e.Grid.Spread <= 0 && e.Makeup.Fill < 0.5;
-    return constant && e.Axes.NearCount > 0 && e.Axes.FarCount > 0 ? axes : 0.0;
-  }
-  return steps + axes;
+                      (e.Axes.Counts ? (both ? 20.0 : 3.0) : 0.0);
+  // Two axes with their lengths in front lay a table out whatever its entries; otherwise a
+  // table needs entries that speak for it, or all equal ones between two axes.
+  if (both && e.Axes.Counts) return axes + steps;
+  if (steps > 0.0) return axes + steps;
+  const bool constant = e.Grid.Spread <= 0 && e.Makeup.Fill < 0.5;
+  return constant && both ? axes : 0.0;
 }
 
 // ---- first pass: which blocks of entries look like table data ----
 
-enum class TBlockKind : std::uint8_t { Rough, Smooth, Flat };
+enum class TBlockKind : std::uint8_t { Rough, Smooth, Flat, Fill };
 
 // A block is smooth when most steps between neighbours (all but the largest quarter, which
 // may be row ends) are small next to the spread of its values (leaving out the two highest and
@@ -186,7 +241,9 @@ std::vector<TBlockKind> ScanBlocks(const TEntryView& view, TStage stage) {
     const std::int32_t middle = values[3 * kBlock / 4] - values[kBlock / 4];
     const std::int32_t spread = values[kBlock - 2] - values[2];
     if (middle == 0) {
-      kinds[b] = TBlockKind::Flat;
+      const std::int32_t ones = view.Width == 1 ? 0xFF : 0xFFFF;
+      const bool fill = values.front() == values.back() && (values.front() == 0 || values.front() == ones);
+      kinds[b] = fill ? TBlockKind::Fill : TBlockKind::Flat;
       continue;
     }
     std::sort(steps.begin(), steps.end());
@@ -229,6 +286,7 @@ class TClaims {
 struct TScored {
   TShape Shape;
   double Score = 0;
+  bool OrderClear = true;  // 16-bit entries read clearly rougher in the other byte order
 };
 
 struct TDataKind {
@@ -244,9 +302,11 @@ struct TSearch {
   std::span<const std::uint8_t> Image;
   std::array<TEntryView, 3> Views;  // in the order of kDataKinds
   std::array<std::vector<TBlockKind>, 3> Kinds;
-  std::unordered_set<std::uint64_t> Tried;
+  std::unordered_set<std::uint64_t> Tried = std::unordered_set<std::uint64_t>(1 << 16);
   std::vector<TScored> Found;
   long Measured = 0;
+  int Source = 0;
+  long BySource[8] = {};
   std::FILE* Dump = nullptr;
 
   std::span<const std::int32_t> ValuesOf(const TShape& shape) const {
@@ -265,17 +325,25 @@ struct TSearch {
                               static_cast<std::uint64_t>(shape.Rows & 0x3FFF) << 10 |
                               static_cast<std::uint64_t>(shape.Columns & 0xFF) << 2 |
                               ViewOf(shape.Width, shape.Little);
+    const bool watch = std::getenv("QF_SHAPE") && std::stoll(std::getenv("QF_SHAPE"), nullptr, 16) == shape.Offset;
+    if (watch) std::fprintf(stderr, "consider 0x%llx %dx%d w%d%s tried=%d smooth=%d\n", (long long)shape.Offset, shape.Rows, shape.Columns, shape.Width, shape.Little?"le":"be", !Tried.count(key) ? 0 : 1, (int)LooksSmooth(ValuesOf(shape), shape.Columns));
     if (!Tried.insert(key).second) return;
+    ++BySource[Source];
     if (!LooksSmooth(ValuesOf(shape), shape.Columns)) return;
     ++Measured;
-    const TEvidence e = Measure(Image, shape);
-    const double score = Score(e, shape);
+    TEvidence e = MeasureCore(Image, shape);
+    double score = Score(e, shape);
+    if (score >= kLeastScore) {
+      MeasureReadings(Image, shape, e);
+      score = Score(e, shape);
+    }
     if (Dump) std::fprintf(Dump, "%lld %d %d %d %d %.4f %.4f %.4f %.3f %d %d %d %.3f %.3f %.3f %.2f\n", (long long)shape.Offset, shape.Rows, shape.Columns, shape.Width, shape.Little, e.Grid.Combined, e.Grid.Row, e.Grid.Column, e.Grid.RowJump, e.Axes.NearCount, e.Axes.FarCount, e.Axes.Counts, e.Makeup.Fill, e.Makeup.Text, e.Makeup.Letters, score);
-    if (score > 0) Found.push_back({shape, score});
+    const double own = shape.Rows > 1 ? e.Grid.Combined : e.Grid.Row;
+    if (score > 0) Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own});
   }
 
-  // Steps along rows and down columns against the mean deviation of the values: a cheap
-  // first look that lets through everything that may measure smooth.
+  // Steps along rows against the mean deviation of the values: a cheap first look that lets
+  // through everything that may measure smooth.
   static bool LooksSmooth(std::span<const std::int32_t> v, int columns) {
     const std::size_t n = v.size();
     const auto c = static_cast<std::size_t>(columns);
@@ -284,7 +352,7 @@ struct TSearch {
     mean /= static_cast<double>(n);
     double deviation = 0.0;
     for (const std::int32_t x : v) deviation += std::abs(x - mean);
-    if (deviation <= 0.0) return false;
+    if (deviation <= 0.0) return true;  // all equal: scored by their axes
     double steps = 0.0;
     std::size_t count = 0;
     for (std::size_t i = 1; i < n; ++i) {
@@ -292,24 +360,22 @@ struct TSearch {
         steps += std::abs(v[i] - v[i - 1]);
         ++count;
       }
-      if (i >= c) {
-        steps += std::abs(v[i] - v[i - c]);
-        ++count;
-      }
     }
-    return count > 0 && steps / static_cast<double>(count) < 0.8 * 1.37 * deviation /
-                                                                  static_cast<double>(n);
+    return count == 0 ||
+           steps / static_cast<double>(count) < 0.8 * 1.37 * deviation / static_cast<double>(n);
   }
 };
 
 // ---- tables right after their axes ----
 
-// Where a block of a table starting at `offset` looks smooth in the data's view.
+// Where a block of a table starting at `offset` looks smooth or flat (not fill) in the
+// data's view.
 bool SmoothAt(const std::vector<TBlockKind>& kinds, std::int64_t offset, int width) {
   const std::int64_t block = offset / width / kBlock;
   for (std::int64_t b = block; b <= block + 1; ++b) {
     if (b < static_cast<std::int64_t>(kinds.size()) &&
-        kinds[static_cast<std::size_t>(b)] == TBlockKind::Smooth) {
+        (kinds[static_cast<std::size_t>(b)] == TBlockKind::Smooth ||
+         kinds[static_cast<std::size_t>(b)] == TBlockKind::Flat)) {
       return true;
     }
   }
@@ -322,32 +388,92 @@ bool SmoothAt(const std::vector<TBlockKind>& kinds, std::int64_t offset, int wid
 // first's end.
 void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
   const std::span<const std::uint8_t> image = search.Image;
+  const std::int64_t run_start = start - std::int64_t{run} * axis.Width;
+  std::vector<std::int32_t> keys(static_cast<std::size_t>(run));
+  for (int k = 0; k < run; ++k) {
+    // Keys halved to stay positive as 32-bit values; order is kept.
+    keys[static_cast<std::size_t>(k)] =
+        static_cast<std::int32_t>(AxisKey(image, run_start + std::int64_t{k} * axis.Width, axis) >> 1);
+  }
+  // A rising row of a table (the row before it joining it) is no axis.
+  if (run_start >= std::int64_t{run} * axis.Width) {
+    std::vector<std::int32_t> before(static_cast<std::size_t>(run));
+    for (int k = 0; k < run; ++k) {
+      before[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(
+          AxisKey(image, run_start - std::int64_t{run - k} * axis.Width, axis) >> 1);
+    }
+    if (RowJoins(keys, before, keys.front(), keys.back())) return;
+  }
+  // Where one run holds two axes, the second starts after the step that stands out most
+  // from the steps around it.
+  std::vector<int> splits;
+  if (run >= 6) {
+    std::vector<std::pair<double, int>> jumps;
+    for (int k = 3; k + 3 <= run; ++k) {
+      const auto step = [&](int i) {
+        return static_cast<double>(keys[static_cast<std::size_t>(i)]) -
+               keys[static_cast<std::size_t>(i - 1)];
+      };
+      const double around = (step(k - 1) + (k + 1 < run ? step(k + 1) : step(k - 1))) / 2.0;
+      jumps.push_back({step(k) / std::max(1.0, around), k});
+    }
+    std::sort(jumps.rbegin(), jumps.rend());
+    for (std::size_t j = 0; j < std::min<std::size_t>(2, jumps.size()); ++j) {
+      splits.push_back(jumps[j].second);
+    }
+  }
   for (std::size_t d = 0; d < kDataKinds.size(); ++d) {
     const TDataKind data = kDataKinds[d];
     if (start % data.Width != 0 || !SmoothAt(search.Kinds[d], start, data.Width)) continue;
+    // Axes are as wide as the data or wider, in the same byte order.
+    if (axis.Width < data.Width || (data.Width > 1 && axis.Width > 1 && axis.Little != data.Little)) {
+      continue;
+    }
+    // The axis' bytes read as data that join the data's first entries are table data too.
+    const std::size_t entry = static_cast<std::size_t>(start / data.Width);
+    const std::size_t span = static_cast<std::size_t>(std::int64_t{run} * axis.Width / data.Width);
+    const std::vector<std::int32_t>& values = search.Views[d].Values;
+    if (span >= 3 && entry >= span && entry + span <= values.size()) {
+      // Smooth on its own and close to the data, next to the data's range.
+      const auto after = std::span<const std::int32_t>(values).subspan(entry, span);
+      const auto before = std::span<const std::int32_t>(values).subspan(entry - span, span);
+      const auto [low, high] = std::minmax_element(after.begin(), after.end());
+      const double range = std::max(1, *high - *low);
+      double along = 0.0, across = 0.0;
+      for (std::size_t k = 0; k < span; ++k) {
+        across += std::abs(before[k] - after[k]);
+        if (k > 0) along += std::abs(before[k] - before[k - 1]);
+      }
+      if (along / static_cast<double>(span - 1) <= 0.2 * range &&
+          across / static_cast<double>(span) <= 0.3 * range) {
+        continue;
+      }
+    }
     const auto both_ways = [&](int a, int b) {
       search.Consider({start, a, b, data.Width, data.Little});
       search.Consider({start, b, a, data.Width, data.Little});
     };
-    for (int near = run; near >= std::max(3, run - 2); --near) {
-      const std::int64_t room = (static_cast<std::int64_t>(image.size()) - start) / data.Width;
-      if (room >= near) {
-        const std::int64_t most = std::min<std::int64_t>(room / near, kMaxRows);
-        TShape shape{start, static_cast<std::int32_t>(most), near, data.Width, data.Little};
-        shape.Rows = RowsThatFit(search.ValuesOf(shape), near, static_cast<int>(most));
-        search.Consider(shape);
-      }
-      const std::int64_t axis_start = start - std::int64_t{near} * axis.Width;
-      for (const TAxisKind far_kind : kAxisKinds) {
-        const int far_run = RisingRunBefore(image, axis_start, far_kind, 36);
-        for (int far = far_run; far >= std::max(3, far_run - 2); --far) both_ways(far, near);
-      }
+    // The run is the axis next to the data (lengths stored in front of axes are found by
+    // CountedAt); a rising run of any kind ending where it starts is the other one.
+    const std::int64_t room = (static_cast<std::int64_t>(image.size()) - start) / data.Width;
+    if (room >= run) {
+      const std::int64_t most = std::min<std::int64_t>(room / run, kMaxRows);
+      TShape shape{start, static_cast<std::int32_t>(most), run, data.Width, data.Little};
+      shape.Rows = RowsThatFit(search.ValuesOf(shape), run, static_cast<int>(most));
+      search.Source = 1;
+      search.Consider(shape);
+      search.Source = 2;
     }
-    for (int near = 3; near + 3 <= run; ++near) {
-      for (int far = run - near; far >= std::max(3, run - near - 2); --far) {
-        both_ways(far, near);
-      }
+    int last_far = 0;
+    for (const TAxisKind far_kind : kAxisKinds) {
+      const int far = RisingRunBefore(image, run_start, far_kind, 36);
+      if (far < 3 || far == last_far) continue;
+      last_far = far;
+      if (std::getenv("QF_SAMPLE") && (search.BySource[2] % 5000) == 0) std::fprintf(stderr, "s2 start 0x%llx axis w%d%s%s run %d far w%d%s run %d data w%d%s\n", (long long)start, axis.Width, axis.Little?"le":"be", axis.Signed?"s":"", run, far_kind.Width, far_kind.Little?"le":"be", far, data.Width, data.Little?"le":"be");
+      both_ways(far, run);
     }
+    search.Source = 3;
+    for (const int split : splits) both_ways(split, run - split);
   }
 }
 
@@ -411,6 +537,7 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
   double part = 0.0;
   for (std::int64_t at = 0; at < size; ++at) {
     if ((at & 0xFFFF) == 0 && !stage.Tell(0.0)) return;
+    search.Source = 0;
     CountedAt(search, at);
   }
   for (const TAxisKind axis : kAxisKinds) {
@@ -428,8 +555,13 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
       if (more && run > 0 && key > last) {
         ++run;
       } else {
-        if (run >= (axis.Width == 1 ? 4 : 3) && run <= 2 * kLongestRow) {
-          AnchoredAt(search, at, axis, run);
+        // The data's first entries may rise on from the axis' last.
+        for (int into = 0; into <= 1; ++into) {
+          const int axis_run = run - into;
+          if (axis_run >= (axis.Width == 1 ? 5 : axis.Width == 2 ? 4 : 3) &&
+              axis_run <= 2 * kLongestRow) {
+            AnchoredAt(search, at - std::int64_t{into} * axis.Width, axis, axis_run);
+          }
         }
         run = 1;
       }
@@ -540,22 +672,49 @@ void StretchCandidates(TSearch& search, std::size_t k, const TClaims& claims, TS
 
 // ---- choosing ----
 
+std::int64_t EndOf(const TShape& shape) {
+  return shape.Offset + std::int64_t{shape.Rows} * shape.Columns * shape.Width;
+}
+
+// Keeps candidates of at least `least_score` in descending score whose bytes are free.
 void KeepDisjoint(std::vector<TScored>& candidates, TClaims& claims,
-                  std::vector<TScored>& kept, double least_score) {
+                  std::vector<TScored>& kept, double least_score, TStage stage) {
   std::stable_sort(candidates.begin(), candidates.end(),
                    [](const TScored& a, const TScored& b) { return a.Score > b.Score; });
-  for (const TScored& c : candidates) {
-    if (c.Score < least_score) break;
-    const std::int64_t end =
-        c.Shape.Offset + std::int64_t{c.Shape.Rows} * c.Shape.Columns * c.Shape.Width;
-    if (!claims.Free(c.Shape.Offset, end)) continue;
-    claims.Take(c.Shape.Offset, end);
-    kept.push_back(c);
+  std::size_t n = 0;
+  while (n < candidates.size() && candidates[n].Score >= least_score) ++n;
+  for (std::size_t k = 0; k < n; ++k) {
+    if ((k & 63) == 0 && !stage.Tell(static_cast<double>(k) / static_cast<double>(n))) return;
+    const TShape& shape = candidates[k].Shape;
+    const std::int64_t end = EndOf(shape);
+    if (!claims.Free(shape.Offset, end)) continue;
+    claims.Take(shape.Offset, end);
+    kept.push_back(candidates[k]);
   }
 }
 
-constexpr double kLeastScore = 20.0;
-constexpr double kCertainScore = 60.0;
+// The byte order of the image's 16-bit tables: the one most of the evidence of the tables
+// that read clearly smoother in one order speaks for, if one does by far.
+std::optional<bool> ImageOrder(const std::vector<TScored>& candidates) {
+  double little = 0.0, big = 0.0;
+  for (const TScored& c : candidates) {
+    if (c.Shape.Width != 2 || !c.OrderClear) continue;
+    (c.Shape.Little ? little : big) += c.Score;
+  }
+  if (little > 3.0 * big && little > 0.0) return true;
+  if (big > 3.0 * little && big > 0.0) return false;
+  return std::nullopt;
+}
+
+// 16-bit candidates in the image's minority byte order that read about as smooth either way
+// (small values, high bytes zero) are the majority order's tables.
+void DropUnclearOrder(std::vector<TScored>& candidates, std::optional<bool> little) {
+  if (!little) return;
+  std::erase_if(candidates, [&](const TScored& c) {
+    return c.Shape.Width == 2 && !c.OrderClear && c.Shape.Little != *little;
+  });
+}
+
 
 std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> image,
                                                  TPacer& pacer) {
@@ -569,6 +728,7 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
   }
   AnchoredCandidates(search, {pacer, 0.3, 0.3});
   if (pacer.Stop()) return std::nullopt;
+  if (std::getenv("QF_DEBUG")) std::fprintf(stderr, "sources %ld %ld %ld %ld\n", search.BySource[0], search.BySource[1], search.BySource[2], search.BySource[3]);
   if (std::getenv("QF_DEBUG")) std::fprintf(stderr, "anchored: %zu tried, %ld measured, %zu kept\n", search.Tried.size(), search.Measured, search.Found.size());
   // Tables certain from their axes are settled first, so that the stretches around them are
   // laid out without them.
@@ -576,7 +736,9 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
   std::vector<TScored> kept;
   std::vector<TScored> anchored = std::move(search.Found);
   search.Found.clear();
-  KeepDisjoint(anchored, claims, kept, kCertainScore);
+  const std::optional<bool> little = ImageOrder(anchored);
+  DropUnclearOrder(anchored, little);
+  KeepDisjoint(anchored, claims, kept, kCertainScore, {pacer, 0.55, 0.05});
   if (const char* dbg = std::getenv("QF_AT")) {
     const long long a = std::stoll(dbg, nullptr, 16);
     for (const auto& k : kept) if (std::llabs(k.Shape.Offset - a) < 0x200) std::fprintf(stderr, "certain 0x%llx %dx%d w%d%s %.1f %s\n", (long long)k.Shape.Offset, k.Shape.Rows, k.Shape.Columns, k.Shape.Width, k.Shape.Little ? "le" : "be", k.Score, CandidateReason(image, {k.Shape.Offset, k.Shape.Rows, k.Shape.Columns, k.Shape.Width, k.Shape.Little, k.Score}).c_str());
@@ -585,8 +747,9 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
     StretchCandidates(search, k, claims, {pacer, 0.6 + 0.1 * static_cast<double>(k), 0.1});
     if (pacer.Stop()) return std::nullopt;
   }
+  DropUnclearOrder(search.Found, little ? little : ImageOrder(search.Found));
   search.Found.insert(search.Found.end(), anchored.begin(), anchored.end());
-  KeepDisjoint(search.Found, claims, kept, kLeastScore);
+  KeepDisjoint(search.Found, claims, kept, kLeastScore, {pacer, 0.9, 0.05});
   if (search.Dump) std::fclose(search.Dump);
   if (!pacer.Tell(0.95)) return std::nullopt;
   std::stable_sort(kept.begin(), kept.end(),
@@ -614,15 +777,66 @@ std::optional<std::vector<TTableCandidate>> FindTables(std::span<const std::uint
   return Find(image, pacer);
 }
 
+namespace {
+
+std::string Format(const char* format, auto... values) {
+  char text[200];
+  std::snprintf(text, sizeof text, format, values...);
+  return text;
+}
+
+std::string EntryWords(int width, bool little) {
+  if (width == 1) return "8-bit";
+  return Format("%d-bit %s-endian", 8 * width, little ? "little" : "big");
+}
+
+const char* Smoothness(double rough) {
+  return rough < 0.2 ? "smooth" : rough < 0.46 ? "fairly smooth" : "rough";
+}
+
+}  // namespace
+
 std::string CandidateReason(std::span<const std::uint8_t> image,
                             const TTableCandidate& candidate) {
   const TShape shape{candidate.Offset, candidate.Rows, candidate.Columns, candidate.Width,
                      candidate.LittleEndian};
-  if (!Fits(image, shape)) return "outside the image";
+  if (!Fits(image, shape) || shape.Offset % shape.Width != 0) return "not a table in this image";
   const TEvidence e = Measure(image, shape);
-  char text[160];
-  std::snprintf(text, sizeof text, "%d × %d, score %.1f rough %.2f (row %.2f col %.2f jump %.1f) axes %d/%d%s fill %.2f",
-                shape.Rows, shape.Columns, Score(e, shape), e.Grid.Combined, e.Grid.Row, e.Grid.Column,
-                e.Grid.RowJump, e.Axes.NearCount, e.Axes.FarCount, e.Axes.Counts ? " counts" : "", e.Makeup.Fill);
+  const bool map = shape.Rows > 1;
+  std::string text = Format("%d × %d %s entries", shape.Rows, shape.Columns,
+                            EntryWords(shape.Width, shape.Little).c_str());
+  if (e.Grid.Spread <= 0) {
+    text += ", all equal";
+  } else {
+    text += Format(", rows %s (%.2f of the shuffled step)", Smoothness(e.Grid.Row), e.Grid.Row);
+    if (map) {
+      text += Format(", columns %s (%.2f)", Smoothness(e.Grid.Column), e.Grid.Column);
+      text += Format(", %.1f × the change at row ends", e.Grid.RowJump);
+    }
+    if (e.Grid.Signed) text += ", read signed";
+  }
+  const auto axis_words = [](int count, TAxisKind kind) {
+    return Format("%d rising %s%s entries", count,
+                  kind.Width == 4 ? "float " : (kind.Signed ? "signed " : ""),
+                  EntryWords(kind.Width, kind.Little).c_str());
+  };
+  if (e.Axes.NearCount > 0) {
+    text += Format(", an axis of %s before it", axis_words(e.Axes.NearCount, e.Axes.Near).c_str());
+    if (e.Axes.FarCount > 0) {
+      text += Format(" and one of %s before that", axis_words(e.Axes.FarCount, e.Axes.Far).c_str());
+    }
+    if (e.Axes.Counts) text += e.Axes.FarCount > 0 ? ", their lengths in front" : ", its length in front";
+  }
+  if (shape.Width == 2) {
+    text += Format(", %s-endian reads %s (%.2f)", shape.Little ? "big" : "little",
+                   e.Swapped > 1.5 * (map ? e.Grid.Combined : e.Grid.Row) ? "rougher" : "about as smooth",
+                   e.Swapped);
+    text += Format(", bytes read singly %.2f", e.Narrow);
+  }
+  if (e.Halves > 0) text += Format(", rougher half %.2f", e.Halves);
+  if (e.Makeup.Fill > 0.1) text += Format(", %.0f %% fill", 100 * e.Makeup.Fill);
+  if (e.OpenAbove) text += ", goes on above";
+  if (e.OpenBelow) text += ", goes on below";
+  text += Format("; score %.1f", Score(e, shape));
   return text;
 }
