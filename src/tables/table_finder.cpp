@@ -170,7 +170,7 @@ TEvidence Measure(std::span<const std::uint8_t> image, const TShape& shape) {
 //               columns count the same way when together they speak for a table; steps
 //               between fill entries count nothing;
 //   axes        a rising axis of m entries ending where the table starts (or before the one
-//               that does) comes about by chance once in m! places: ½ ln m! each;
+//               that does) comes about by chance once in m! places: ln m! each;
 //   lengths     the axis length stored in front of it: 3; both lengths in front of two axes
 //               lay the table out beyond doubt: 20;
 // rising runs before a table whose rows go on smoothly above or below it are rows, not axes.
@@ -199,7 +199,7 @@ double StepNats(const TEvidence& e, const TShape& shape) {
   return total;
 }
 
-double AxisNats(int entries) { return entries < 3 ? 0.0 : 0.5 * std::lgamma(entries + 1.0); }
+double AxisNats(int entries) { return entries < 3 ? 0.0 : std::lgamma(entries + 1.0); }
 
 double Score(const TEvidence& e, const TShape& shape) {
   const double steps = StepNats(e, shape);
@@ -223,34 +223,60 @@ enum class TBlockKind : std::uint8_t { Rough, Smooth, Flat, Fill };
 
 // A block is smooth when most steps between neighbours (all but the largest quarter, which
 // may be row ends) are small next to the spread of its values (leaving out the two highest and
-// lowest). Flat blocks (most values equal) neither start nor end a stretch of table data.
+// lowest). Flat blocks (most values equal) neither start nor end a stretch of table data; nor
+// do fill blocks (all bits clear or all set).
 std::vector<TBlockKind> ScanBlocks(const TEntryView& view, TStage stage) {
   const std::vector<std::int32_t>& v = view.Values;
   const std::size_t blocks = v.size() > kBlock ? (v.size() - 1) / kBlock : 0;
   std::vector<TBlockKind> kinds(blocks, TBlockKind::Rough);
-  std::array<std::int32_t, kBlock + 1> values{};
-  std::array<std::int32_t, kBlock> steps{};
   for (std::size_t b = 0; b < blocks; ++b) {
     if (b % 4096 == 0 && !stage.Tell(static_cast<double>(b) / static_cast<double>(blocks))) {
       return {};
     }
     const std::int32_t* p = v.data() + b * kBlock;
-    for (int i = 0; i < kBlock; ++i) steps[i] = std::abs(p[i + 1] - p[i]);
-    std::copy(p, p + kBlock + 1, values.begin());
-    std::sort(values.begin(), values.end());
-    const std::int32_t middle = values[3 * kBlock / 4] - values[kBlock / 4];
-    const std::int32_t spread = values[kBlock - 2] - values[2];
-    if (middle == 0) {
+    // The three lowest and highest values, and the four largest steps, kept sorted.
+    std::array<std::int32_t, 3> low{p[0], p[0], p[0]}, high{p[0], p[0], p[0]};
+    std::array<std::int32_t, 4> large{-1, -1, -1, -1};
+    std::int64_t steps = 0;
+    bool equal = true;
+    for (int i = 1; i <= kBlock; ++i) {
+      const std::int32_t x = p[i];
+      equal = equal && x == p[0];
+      if (i < 3) {
+        low[static_cast<std::size_t>(i)] = high[static_cast<std::size_t>(i)] = x;
+        std::sort(low.begin(), low.begin() + i + 1);
+        std::sort(high.begin(), high.begin() + i + 1, std::greater<>());
+      } else {
+        if (x < low[2]) {
+          low[2] = x;
+          if (low[2] < low[1]) std::swap(low[2], low[1]);
+          if (low[1] < low[0]) std::swap(low[1], low[0]);
+        }
+        if (x > high[2]) {
+          high[2] = x;
+          if (high[2] > high[1]) std::swap(high[2], high[1]);
+          if (high[1] > high[0]) std::swap(high[1], high[0]);
+        }
+      }
+      std::int32_t step = std::abs(x - p[i - 1]);
+      steps += step;
+      for (auto& top : large) {
+        if (step > top) std::swap(step, top);
+      }
+    }
+    if (equal) {
       const std::int32_t ones = view.Width == 1 ? 0xFF : 0xFFFF;
-      const bool fill = values.front() == values.back() && (values.front() == 0 || values.front() == ones);
-      kinds[b] = fill ? TBlockKind::Fill : TBlockKind::Flat;
+      kinds[b] = p[0] == 0 || p[0] == ones ? TBlockKind::Fill : TBlockKind::Flat;
       continue;
     }
-    std::sort(steps.begin(), steps.end());
-    std::int64_t small = 0;
-    for (int i = 0; i < 3 * kBlock / 4; ++i) small += steps[i];
-    // Mean of the smaller steps under 0.15 of the spread.
-    if (small * 20 < std::int64_t{spread} * 3 * 3 * kBlock / 4) kinds[b] = TBlockKind::Smooth;
+    const std::int32_t spread = high[2] - low[2];
+    if (spread == 0) {
+      kinds[b] = TBlockKind::Flat;
+      continue;
+    }
+    // The smaller three quarters of the steps, on average under 0.15 of the spread.
+    const std::int64_t small = steps - (std::int64_t{large[0]} + large[1] + large[2] + large[3]);
+    if (small * 20 < std::int64_t{spread} * 3 * (kBlock - 4)) kinds[b] = TBlockKind::Smooth;
   }
   return kinds;
 }
@@ -321,12 +347,7 @@ struct TSearch {
         std::int64_t{shape.Rows} * shape.Columns < 4) {
       return;
     }
-    const std::uint64_t key = static_cast<std::uint64_t>(shape.Offset) << 24 |
-                              static_cast<std::uint64_t>(shape.Rows & 0x3FFF) << 10 |
-                              static_cast<std::uint64_t>(shape.Columns & 0xFF) << 2 |
-                              ViewOf(shape.Width, shape.Little);
-    const bool watch = std::getenv("QF_SHAPE") && std::stoll(std::getenv("QF_SHAPE"), nullptr, 16) == shape.Offset;
-    if (watch) std::fprintf(stderr, "consider 0x%llx %dx%d w%d%s tried=%d smooth=%d\n", (long long)shape.Offset, shape.Rows, shape.Columns, shape.Width, shape.Little?"le":"be", !Tried.count(key) ? 0 : 1, (int)LooksSmooth(ValuesOf(shape), shape.Columns));
+    const std::uint64_t key = KeyOf(shape);
     if (!Tried.insert(key).second) return;
     ++BySource[Source];
     if (!LooksSmooth(ValuesOf(shape), shape.Columns)) return;
@@ -342,8 +363,35 @@ struct TSearch {
     if (score > 0) Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own});
   }
 
+  // The step evidence estimated cheaply, the shuffled step taken as 1.37 mean deviations
+  // of the values: enough to rank shapes over the same bytes and to pass over rough ones.
+  static double QuickNats(std::span<const std::int32_t> v, int columns) {
+    const std::size_t n = v.size();
+    const auto c = static_cast<std::size_t>(columns);
+    double mean = 0.0;
+    for (const std::int32_t x : v) mean += x;
+    mean /= static_cast<double>(n);
+    double deviation = 0.0;
+    for (const std::int32_t x : v) deviation += std::abs(x - mean);
+    if (deviation <= 0.0) return 0.0;
+    const double shuffled = 1.37 * deviation / static_cast<double>(n);
+    std::int64_t along = 0, down = 0;
+    for (std::size_t row = 0; row + c <= n; row += c) {
+      for (std::size_t i = row + 1; i < row + c; ++i) along += std::abs(v[i] - v[i - 1]);
+    }
+    for (std::size_t i = c; i < n; ++i) down += std::abs(v[i] - v[i - c]);
+    const double rows = static_cast<double>(n / c);
+    const double along_steps = rows * static_cast<double>(c - 1);
+    const double down_steps = (rows - 1) * static_cast<double>(c);
+    const auto nats = [&](double steps, std::int64_t sum) {
+      return steps > 0 ? steps * (std::log(4.0) - 3.0 * static_cast<double>(sum) / steps / shuffled)
+                       : 0.0;
+    };
+    return nats(along_steps, along) + std::max(0.0, nats(down_steps, down));
+  }
+
   // Steps along rows against the mean deviation of the values: a cheap first look that lets
-  // through everything that may measure smooth.
+  // through everything that may measure smooth, and all-equal entries.
   static bool LooksSmooth(std::span<const std::int32_t> v, int columns) {
     const std::size_t n = v.size();
     const auto c = static_cast<std::size_t>(columns);
@@ -352,17 +400,41 @@ struct TSearch {
     mean /= static_cast<double>(n);
     double deviation = 0.0;
     for (const std::int32_t x : v) deviation += std::abs(x - mean);
-    if (deviation <= 0.0) return true;  // all equal: scored by their axes
-    double steps = 0.0;
-    std::size_t count = 0;
-    for (std::size_t i = 1; i < n; ++i) {
-      if (i % c != 0) {
-        steps += std::abs(v[i] - v[i - 1]);
-        ++count;
-      }
+    if (deviation <= 0.0) return true;
+    std::int64_t steps = 0;
+    for (std::size_t row = 0; row + c <= n; row += c) {
+      for (std::size_t i = row + 1; i < row + c; ++i) steps += std::abs(v[i] - v[i - 1]);
     }
-    return count == 0 ||
-           steps / static_cast<double>(count) < 0.8 * 1.37 * deviation / static_cast<double>(n);
+    const std::size_t count = n / c * (c - 1);
+    return count == 0 || static_cast<double>(steps) / static_cast<double>(count) <
+                             0.8 * 1.37 * deviation / static_cast<double>(n);
+  }
+
+  // Whether a shape is new and fits.
+  bool Fresh(const TShape& shape) const {
+    return Fits(Image, shape) && shape.Offset % shape.Width == 0 &&
+           std::int64_t{shape.Rows} * shape.Columns >= 4 && Tried.count(KeyOf(shape)) == 0;
+  }
+
+  static std::uint64_t KeyOf(const TShape& shape) {
+    return static_cast<std::uint64_t>(shape.Offset) << 24 |
+           static_cast<std::uint64_t>(shape.Rows & 0x3FFF) << 10 |
+           static_cast<std::uint64_t>(shape.Columns & 0xFF) << 2 | ViewOf(shape.Width, shape.Little);
+  }
+
+  // Of shapes over the same bytes, scores the one that looks best, each with the evidence its
+  // axes would give (`hint`, in nats).
+  void ConsiderBest(std::vector<std::pair<TShape, double>>& shapes) {
+    std::vector<std::pair<double, std::size_t>> ranked;
+    for (std::size_t k = 0; k < shapes.size(); ++k) {
+      if (!Fresh(shapes[k].first)) continue;
+      ranked.push_back({QuickNats(ValuesOf(shapes[k].first), shapes[k].first.Columns) + shapes[k].second, k});
+    }
+    std::sort(ranked.rbegin(), ranked.rend());
+    for (std::size_t k = 0; k < std::min<std::size_t>(1, ranked.size()); ++k) {
+      Consider(shapes[ranked[k].second].first);
+    }
+    shapes.clear();
   }
 };
 
@@ -449,31 +521,36 @@ void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
         continue;
       }
     }
+    std::vector<std::pair<TShape, double>> shapes;
     const auto both_ways = [&](int a, int b) {
-      search.Consider({start, a, b, data.Width, data.Little});
-      search.Consider({start, b, a, data.Width, data.Little});
+      const double hint = AxisNats(a) + AxisNats(b);
+      shapes.push_back({{start, a, b, data.Width, data.Little}, hint});
+      shapes.push_back({{start, b, a, data.Width, data.Little}, hint});
     };
-    // The run is the axis next to the data (lengths stored in front of axes are found by
-    // CountedAt); a rising run of any kind ending where it starts is the other one.
-    const std::int64_t room = (static_cast<std::int64_t>(image.size()) - start) / data.Width;
-    if (room >= run) {
-      const std::int64_t most = std::min<std::int64_t>(room / run, kMaxRows);
-      TShape shape{start, static_cast<std::int32_t>(most), run, data.Width, data.Little};
-      shape.Rows = RowsThatFit(search.ValuesOf(shape), run, static_cast<int>(most));
-      search.Source = 1;
-      search.Consider(shape);
-      search.Source = 2;
+    // The run is the axis next to the data, perhaps with one smaller entry before it
+    // (lengths stored in front of axes are found by CountedAt); a rising run of any kind
+    // ending where it starts is the other one, likewise.
+    for (int near = run; near >= std::max(3, run - 1); --near) {
+      const std::int64_t room = (static_cast<std::int64_t>(image.size()) - start) / data.Width;
+      if (room >= near) {
+        const std::int64_t most = std::min<std::int64_t>(room / near, kMaxRows);
+        TShape shape{start, static_cast<std::int32_t>(most), near, data.Width, data.Little};
+        shape.Rows = RowsThatFit(search.ValuesOf(shape), near, static_cast<int>(most));
+        shapes.push_back({shape, AxisNats(near)});
+      }
+      const std::int64_t axis_start = start - std::int64_t{near} * axis.Width;
+      int last_far = 0;
+      for (const TAxisKind far_kind : kAxisKinds) {
+        // Both axes are entries of one kind.
+        if (far_kind.Width != axis.Width || far_kind.Little != axis.Little) continue;
+        const int far_run = RisingRunBefore(image, axis_start, far_kind, 36);
+        if (far_run < 3 || far_run == last_far) continue;
+        last_far = far_run;
+        for (int far = far_run; far >= std::max(3, far_run - 1); --far) both_ways(far, near);
+      }
     }
-    int last_far = 0;
-    for (const TAxisKind far_kind : kAxisKinds) {
-      const int far = RisingRunBefore(image, run_start, far_kind, 36);
-      if (far < 3 || far == last_far) continue;
-      last_far = far;
-      if (std::getenv("QF_SAMPLE") && (search.BySource[2] % 5000) == 0) std::fprintf(stderr, "s2 start 0x%llx axis w%d%s%s run %d far w%d%s run %d data w%d%s\n", (long long)start, axis.Width, axis.Little?"le":"be", axis.Signed?"s":"", run, far_kind.Width, far_kind.Little?"le":"be", far, data.Width, data.Little?"le":"be");
-      both_ways(far, run);
-    }
-    search.Source = 3;
     for (const int split : splits) both_ways(split, run - split);
+    search.ConsiderBest(shapes);
   }
 }
 
@@ -532,40 +609,50 @@ void CountedAt(TSearch& search, std::int64_t at) {
 }
 
 void AnchoredCandidates(TSearch& search, TStage stage) {
-  const auto size = static_cast<std::int64_t>(search.Image.size());
-  const double kind_count = static_cast<double>(std::size(kAxisKinds));
-  double part = 0.0;
+  const std::span<const std::uint8_t> image = search.Image;
+  const auto size = static_cast<std::int64_t>(image.size());
+  const double parts = static_cast<double>(std::size(kAxisKinds)) + 1.0;
   for (std::int64_t at = 0; at < size; ++at) {
-    if ((at & 0xFFFF) == 0 && !stage.Tell(0.0)) return;
+    if ((at & 0xFFFF) == 0 && !stage.Tell(static_cast<double>(at) / static_cast<double>(size) / parts)) {
+      return;
+    }
     search.Source = 0;
     CountedAt(search, at);
   }
+  double part = 1.0;
+  std::vector<std::uint32_t> keys;
   for (const TAxisKind axis : kAxisKinds) {
+    // The keys of every entry of this kind, from the views where they hold them.
+    const std::size_t count = image.size() / static_cast<std::size_t>(axis.Width);
+    keys.resize(count);
+    if (axis.Width < 4) {
+      const std::vector<std::int32_t>& values = search.Views[ViewOf(axis.Width, axis.Little)].Values;
+      const std::uint32_t flip = axis.Signed ? 1u << (8 * axis.Width - 1) : 0u;
+      for (std::size_t k = 0; k < count; ++k) keys[k] = static_cast<std::uint32_t>(values[k]) ^ flip;
+    } else {
+      for (std::size_t k = 0; k < count; ++k) keys[k] = AxisKey(image, static_cast<std::int64_t>(4 * k), axis);
+    }
     // Walk the maximal rising runs of this kind; each may end where a table starts.
+    const int shortest = axis.Width == 1 ? 5 : axis.Width == 2 ? 4 : 3;
     int run = 0;
-    std::uint32_t last = 0;
-    const std::int64_t end = size - size % axis.Width;
-    for (std::int64_t at = 0; at <= end; at += axis.Width) {
-      if ((at & 0x3FFF) == 0 &&
-          !stage.Tell((part + static_cast<double>(at) / static_cast<double>(size)) / kind_count)) {
+    for (std::size_t k = 0; k <= count; ++k) {
+      if ((k & 0x3FFF) == 0 &&
+          !stage.Tell((part + static_cast<double>(k) / static_cast<double>(count + 1)) / parts)) {
         return;
       }
-      const bool more = at < end;
-      const std::uint32_t key = more ? AxisKey(search.Image, at, axis) : 0;
-      if (more && run > 0 && key > last) {
+      if (k < count && run > 0 && keys[k] > keys[k - 1]) {
         ++run;
-      } else {
-        // The data's first entries may rise on from the axis' last.
-        for (int into = 0; into <= 1; ++into) {
-          const int axis_run = run - into;
-          if (axis_run >= (axis.Width == 1 ? 5 : axis.Width == 2 ? 4 : 3) &&
-              axis_run <= 2 * kLongestRow) {
-            AnchoredAt(search, at - std::int64_t{into} * axis.Width, axis, axis_run);
-          }
-        }
-        run = 1;
+        continue;
       }
-      last = key;
+      // The data's first entry may rise on from the axis' last.
+      const auto at = static_cast<std::int64_t>(k) * axis.Width;
+      for (int into = 0; into <= 1; ++into) {
+        const int axis_run = run - into;
+        if (axis_run >= shortest && axis_run <= 2 * kLongestRow) {
+          AnchoredAt(search, at - std::int64_t{into} * axis.Width, axis, axis_run);
+        }
+      }
+      run = 1;
     }
     part += 1.0;
   }
@@ -720,13 +807,17 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
                                                  TPacer& pacer) {
   TSearch search;
   search.Image = image;
+  auto t0 = std::chrono::steady_clock::now();
+  auto lap = [&](const char* what) { if (std::getenv("QF_DEBUG")) { auto t = std::chrono::steady_clock::now(); std::fprintf(stderr, "%s: %.0f ms\n", what, std::chrono::duration<double, std::milli>(t - t0).count()); t0 = t; } };
   if (const char* dump = std::getenv("QF_DUMP")) search.Dump = std::fopen(dump, "w");
   for (std::size_t k = 0; k < kDataKinds.size(); ++k) {
     search.Views[k] = ReadEntries(image, kDataKinds[k].Width, kDataKinds[k].Little);
     search.Kinds[k] = ScanBlocks(search.Views[k], {pacer, 0.1 * static_cast<double>(k), 0.1});
     if (pacer.Stop()) return std::nullopt;
   }
+  lap("blocks");
   AnchoredCandidates(search, {pacer, 0.3, 0.3});
+  lap("anchored");
   if (pacer.Stop()) return std::nullopt;
   if (std::getenv("QF_DEBUG")) std::fprintf(stderr, "sources %ld %ld %ld %ld\n", search.BySource[0], search.BySource[1], search.BySource[2], search.BySource[3]);
   if (std::getenv("QF_DEBUG")) std::fprintf(stderr, "anchored: %zu tried, %ld measured, %zu kept\n", search.Tried.size(), search.Measured, search.Found.size());
@@ -747,9 +838,11 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
     StretchCandidates(search, k, claims, {pacer, 0.6 + 0.1 * static_cast<double>(k), 0.1});
     if (pacer.Stop()) return std::nullopt;
   }
+  lap("stretches");
   DropUnclearOrder(search.Found, little ? little : ImageOrder(search.Found));
   search.Found.insert(search.Found.end(), anchored.begin(), anchored.end());
   KeepDisjoint(search.Found, claims, kept, kLeastScore, {pacer, 0.9, 0.05});
+  lap("keep");
   if (search.Dump) std::fclose(search.Dump);
   if (!pacer.Tell(0.95)) return std::nullopt;
   std::stable_sort(kept.begin(), kept.end(),
