@@ -100,18 +100,26 @@ TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape) 
   evidence.Grid = MeasureGrid(values, shape.Columns, 8 * shape.Width);
   const auto c = static_cast<std::size_t>(shape.Columns);
   if (shape.Rows > 1) {
-    // A table found whole does not go on smoothly a row before its start or after its end.
+    // A table found whole does not go on smoothly for two rows before its start or after its
+    // end (one row above may be an axis like the data).
     const auto [low, high] = std::minmax_element(values.begin(), values.end());
     const std::int64_t row_bytes = std::int64_t{shape.Columns} * shape.Width;
-    TShape edge{shape.Offset - row_bytes, 1, shape.Columns, shape.Width, shape.Little};
-    if (Fits(image, edge)) {
-      evidence.OpenAbove = RowJoins(ShapeValues(image, edge, shape.Little),
-                                    std::span(values).first(c), *low, *high);
+    const auto row_at = [&](std::int64_t offset) {
+      return ShapeValues(image, {offset, 1, shape.Columns, shape.Width, shape.Little}, shape.Little);
+    };
+    const auto room = [&](std::int64_t offset) {
+      return Fits(image, {offset, 1, shape.Columns, shape.Width, shape.Little});
+    };
+    const std::int64_t above = shape.Offset - row_bytes, below = shape.Offset + row_bytes * shape.Rows;
+    if (room(above - row_bytes)) {
+      const std::vector<std::int32_t> one = row_at(above), two = row_at(above - row_bytes);
+      evidence.OpenAbove = RowJoins(one, std::span(values).first(c), *low, *high) &&
+                           RowJoins(two, one, *low, *high);
     }
-    edge.Offset = shape.Offset + row_bytes * shape.Rows;
-    if (Fits(image, edge)) {
-      evidence.OpenBelow = RowJoins(ShapeValues(image, edge, shape.Little),
-                                    std::span(values).last(c), *low, *high);
+    if (room(below + row_bytes)) {
+      const std::vector<std::int32_t> one = row_at(below), two = row_at(below + row_bytes);
+      evidence.OpenBelow = RowJoins(one, std::span(values).last(c), *low, *high) &&
+                           RowJoins(two, one, *low, *high);
     }
   }
   evidence.Axes = AxesBefore(image, shape.Offset, shape.Rows, shape.Columns);
@@ -188,7 +196,8 @@ double StepNats(const TEvidence& e, const TShape& shape) {
   // Other readings of the same bytes: 8-bit entries as smooth, or halves rougher than noise.
   const double own = map ? e.Grid.Combined : e.Grid.Row;
   if (shape.Width == 2 && e.Narrow <= own * 1.2) return 0.0;
-  if (e.Halves > 0.8) return 0.0;
+  // Halves much rougher than the whole mix tables of other scales or shapes.
+  if (e.Halves > 0.8 || (e.Halves > 0.4 && e.Halves > 3.0 * own)) return 0.0;
   const auto nats = [](double steps, double rough) { return steps * (std::log(4.0) - 3.0 * rough); };
   const double rows = shape.Rows, columns = shape.Columns;
   double total = nats(rows * (columns - 1), e.Grid.Row);
@@ -204,9 +213,9 @@ double AxisNats(int entries) { return entries < 3 ? 0.0 : std::lgamma(entries + 
 double Score(const TEvidence& e, const TShape& shape) {
   const double steps = StepNats(e, shape);
   // In a table that goes on smoothly above or below, rising runs before it are rows of the
-  // same data, not axes.
-  if (e.OpenAbove || e.OpenBelow) return steps;
+  // same data, not axes, unless their lengths stand in front of them.
   const bool both = e.Axes.NearCount > 0 && e.Axes.FarCount > 0;
+  if ((e.OpenAbove || e.OpenBelow) && !(both && e.Axes.Counts)) return steps;
   const double axes = AxisNats(e.Axes.NearCount) + AxisNats(e.Axes.FarCount) +
                       (e.Axes.Counts ? (both ? 20.0 : 3.0) : 0.0);
   // Two axes with their lengths in front lay a table out whatever its entries; otherwise a
@@ -313,6 +322,7 @@ struct TScored {
   TShape Shape;
   double Score = 0;
   bool OrderClear = true;  // 16-bit entries read clearly rougher in the other byte order
+  bool Explicit = false;   // two axes with their lengths in front lay it out
 };
 
 struct TDataKind {
@@ -360,7 +370,10 @@ struct TSearch {
     }
     if (Dump) std::fprintf(Dump, "%lld %d %d %d %d %.4f %.4f %.4f %.3f %d %d %d %.3f %.3f %.3f %.2f\n", (long long)shape.Offset, shape.Rows, shape.Columns, shape.Width, shape.Little, e.Grid.Combined, e.Grid.Row, e.Grid.Column, e.Grid.RowJump, e.Axes.NearCount, e.Axes.FarCount, e.Axes.Counts, e.Makeup.Fill, e.Makeup.Text, e.Makeup.Letters, score);
     const double own = shape.Rows > 1 ? e.Grid.Combined : e.Grid.Row;
-    if (score > 0) Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own});
+    const bool laid_out = e.Axes.NearCount > 0 && e.Axes.FarCount > 0 && e.Axes.Counts;
+    if (score > 0) {
+      Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out});
+    }
   }
 
   // The step evidence estimated cheaply, the shuffled step taken as 1.37 mean deviations
@@ -821,15 +834,19 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
   if (pacer.Stop()) return std::nullopt;
   if (std::getenv("QF_DEBUG")) std::fprintf(stderr, "sources %ld %ld %ld %ld\n", search.BySource[0], search.BySource[1], search.BySource[2], search.BySource[3]);
   if (std::getenv("QF_DEBUG")) std::fprintf(stderr, "anchored: %zu tried, %ld measured, %zu kept\n", search.Tried.size(), search.Measured, search.Found.size());
-  // Tables certain from their axes are settled first, so that the stretches around them are
-  // laid out without them.
+  // Tables laid out by their axes and lengths, then others certain from their axes, are
+  // settled first, so that the stretches around them are laid out without them.
   TClaims claims;
   std::vector<TScored> kept;
   std::vector<TScored> anchored = std::move(search.Found);
   search.Found.clear();
   const std::optional<bool> little = ImageOrder(anchored);
   DropUnclearOrder(anchored, little);
-  KeepDisjoint(anchored, claims, kept, kCertainScore, {pacer, 0.55, 0.05});
+  std::vector<TScored> laid_out;
+  std::copy_if(anchored.begin(), anchored.end(), std::back_inserter(laid_out),
+               [](const TScored& c) { return c.Explicit; });
+  KeepDisjoint(laid_out, claims, kept, kLeastScore, {pacer, 0.55, 0.02});
+  KeepDisjoint(anchored, claims, kept, kCertainScore, {pacer, 0.57, 0.03});
   if (const char* dbg = std::getenv("QF_AT")) {
     const long long a = std::stoll(dbg, nullptr, 16);
     for (const auto& k : kept) if (std::llabs(k.Shape.Offset - a) < 0x200) std::fprintf(stderr, "certain 0x%llx %dx%d w%d%s %.1f %s\n", (long long)k.Shape.Offset, k.Shape.Rows, k.Shape.Columns, k.Shape.Width, k.Shape.Little ? "le" : "be", k.Score, CandidateReason(image, {k.Shape.Offset, k.Shape.Rows, k.Shape.Columns, k.Shape.Width, k.Shape.Little, k.Score}).c_str());
