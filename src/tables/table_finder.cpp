@@ -218,9 +218,7 @@ double Score(const TEvidence& e, const TShape& shape) {
   if ((e.OpenAbove || e.OpenBelow) && !(both && e.Axes.Counts)) return steps;
   const double axes = AxisNats(e.Axes.NearCount) + AxisNats(e.Axes.FarCount) +
                       (e.Axes.Counts ? (both ? 20.0 : 3.0) : 0.0);
-  // Two axes with their lengths in front lay a table out whatever its entries; otherwise a
-  // table needs entries that speak for it, or all equal ones between two axes.
-  if (both && e.Axes.Counts) return axes + steps;
+  // A table needs entries that speak for it, or all equal ones between two axes.
   if (steps > 0.0) return axes + steps;
   const bool constant = e.Grid.Spread <= 0 && e.Makeup.Fill < 0.5;
   return constant && both ? axes : 0.0;
@@ -371,6 +369,7 @@ struct TSearch {
     if (Dump) std::fprintf(Dump, "%lld %d %d %d %d %.4f %.4f %.4f %.3f %d %d %d %.3f %.3f %.3f %.2f\n", (long long)shape.Offset, shape.Rows, shape.Columns, shape.Width, shape.Little, e.Grid.Combined, e.Grid.Row, e.Grid.Column, e.Grid.RowJump, e.Axes.NearCount, e.Axes.FarCount, e.Axes.Counts, e.Makeup.Fill, e.Makeup.Text, e.Makeup.Letters, score);
     const double own = shape.Rows > 1 ? e.Grid.Combined : e.Grid.Row;
     const bool laid_out = e.Axes.NearCount > 0 && e.Axes.FarCount > 0 && e.Axes.Counts;
+    if (std::getenv("QF_SHAPE") && std::stoll(std::getenv("QF_SHAPE"), nullptr, 16) == shape.Offset) std::fprintf(stderr, "scored 0x%llx %dx%d w%d %.1f\n", (long long)shape.Offset, shape.Rows, shape.Columns, shape.Width, score);
     if (score > 0) {
       Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out});
     }
@@ -435,8 +434,8 @@ struct TSearch {
            static_cast<std::uint64_t>(shape.Columns & 0xFF) << 2 | ViewOf(shape.Width, shape.Little);
   }
 
-  // Of shapes over the same bytes, scores the one that looks best, each with the evidence its
-  // axes would give (`hint`, in nats).
+  // Of shapes over the same bytes, scores the one that looks best with the evidence its axes
+  // would give (`hint`, in nats), and the one with the most such evidence.
   void ConsiderBest(std::vector<std::pair<TShape, double>>& shapes) {
     std::vector<std::pair<double, std::size_t>> ranked;
     for (std::size_t k = 0; k < shapes.size(); ++k) {
@@ -444,9 +443,16 @@ struct TSearch {
       ranked.push_back({QuickNats(ValuesOf(shapes[k].first), shapes[k].first.Columns) + shapes[k].second, k});
     }
     std::sort(ranked.rbegin(), ranked.rend());
-    for (std::size_t k = 0; k < std::min<std::size_t>(1, ranked.size()); ++k) {
-      Consider(shapes[ranked[k].second].first);
+    if (const char* w = std::getenv("QF_SHAPE")) {
+      const long long at = std::stoll(w, nullptr, 16);
+      for (auto& [q, k] : ranked) if (shapes[k].first.Offset == at) std::fprintf(stderr, "rank 0x%llx %dx%d w%d quick %.1f (hint %.1f)\n", at, shapes[k].first.Rows, shapes[k].first.Columns, shapes[k].first.Width, q, shapes[k].second);
     }
+    if (!ranked.empty()) Consider(shapes[ranked.front().second].first);
+    // And the one its axes speak for most.
+    const auto most = std::max_element(shapes.begin(), shapes.end(), [](const auto& a, const auto& b) {
+      return a.second < b.second;
+    });
+    if (most != shapes.end() && Fresh(most->first)) Consider(most->first);
     shapes.clear();
   }
 };
@@ -562,7 +568,9 @@ void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
         for (int far = far_run; far >= std::max(3, far_run - 1); --far) both_ways(far, near);
       }
     }
-    for (const int split : splits) both_ways(split, run - split);
+    for (const int split : splits) {
+      for (int far = split; far >= std::max(3, split - 1); --far) both_ways(far, run - split);
+    }
     search.ConsiderBest(shapes);
   }
 }
@@ -657,9 +665,11 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
         ++run;
         continue;
       }
-      // The data's first entry may rise on from the axis' last.
+      // The data's first entries may rise on from the axis' last (floats read from data
+      // rise by chance more often).
       const auto at = static_cast<std::int64_t>(k) * axis.Width;
-      for (int into = 0; into <= 1; ++into) {
+      if (std::getenv("QF_SHAPE") && std::llabs(std::stoll(std::getenv("QF_SHAPE"), nullptr, 16) - at) <= 16 && run >= 3) std::fprintf(stderr, "run end 0x%llx kind w%d%s%s run %d\n", (long long)at, axis.Width, axis.Little ? "le" : "be", axis.Signed ? "s" : "", run);
+      for (int into = 0; into <= (axis.Width == 4 ? 3 : 1); ++into) {
         const int axis_run = run - into;
         if (axis_run >= shortest && axis_run <= 2 * kLongestRow) {
           AnchoredAt(search, at - std::int64_t{into} * axis.Width, axis, axis_run);
