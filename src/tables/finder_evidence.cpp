@@ -6,16 +6,6 @@
 #include <cstdlib>
 #include <limits>
 
-std::uint32_t ReadEntry(std::span<const std::uint8_t> image, std::int64_t offset, int width,
-                        bool little) {
-  std::uint32_t value = 0;
-  for (int k = 0; k < width; ++k) {
-    const int byte = little ? width - 1 - k : k;
-    value = (value << 8) | image[static_cast<std::size_t>(offset + byte)];
-  }
-  return value;
-}
-
 TEntryView ReadEntries(std::span<const std::uint8_t> image, int width, bool little) {
   TEntryView view;
   view.Width = width;
@@ -220,17 +210,6 @@ int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows)
     most = std::max(most, *row_high);
   }
   return rows;
-}
-
-std::uint32_t AxisKey(std::span<const std::uint8_t> image, std::int64_t offset,
-                      TAxisKind kind) {
-  const std::uint32_t value = ReadEntry(image, offset, kind.Width, kind.Little);
-  if (kind.Width == 4) {
-    // Floats order as their bits with the sign bit set for positives, all bits flipped for
-    // negatives.
-    return (value & 0x80000000u) != 0 ? ~value : value | 0x80000000u;
-  }
-  return kind.Signed ? value ^ (1u << (8 * kind.Width - 1)) : value;
 }
 
 int RisingRunBefore(std::span<const std::uint8_t> image, std::int64_t end, TAxisKind kind,

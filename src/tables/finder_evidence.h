@@ -9,8 +9,22 @@
 #include <vector>
 
 // An entry of `width` bytes (1, 2 or 4) at `offset`, unsigned; the caller checks the bounds.
-[[nodiscard]] std::uint32_t ReadEntry(std::span<const std::uint8_t> image, std::int64_t offset,
-                                      int width, bool little);
+[[nodiscard]] inline std::uint32_t ReadEntry(std::span<const std::uint8_t> image,
+                                             std::int64_t offset, int width, bool little) {
+  const std::uint8_t* p = image.data() + offset;
+  switch (width) {
+    case 1:
+      return p[0];
+    case 2:
+      return little ? std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8
+                    : std::uint32_t{p[0]} << 8 | std::uint32_t{p[1]};
+    default:
+      return little ? std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
+                          std::uint32_t{p[3]} << 24
+                    : std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 |
+                          std::uint32_t{p[2]} << 8 | std::uint32_t{p[3]};
+  }
+}
 
 // The entries of one width (1 or 2) and byte order at every offset that is a multiple of the
 // width: entry k sits at image offset k × Width.
@@ -70,8 +84,16 @@ inline constexpr TAxisKind kAxisKinds[] = {
     {2, true, false},  {2, true, true},  {4, false, true},  {4, true, true}};
 
 // The entry at `offset` as a key that orders as the axis values do.
-[[nodiscard]] std::uint32_t AxisKey(std::span<const std::uint8_t> image, std::int64_t offset,
-                                    TAxisKind kind);
+[[nodiscard]] inline std::uint32_t AxisKey(std::span<const std::uint8_t> image,
+                                           std::int64_t offset, TAxisKind kind) {
+  const std::uint32_t value = ReadEntry(image, offset, kind.Width, kind.Little);
+  if (kind.Width == 4) {
+    // Floats order as their bits with the sign bit set for positives, all bits flipped for
+    // negatives.
+    return (value & 0x80000000u) != 0 ? ~value : value | 0x80000000u;
+  }
+  return kind.Signed ? value ^ (1u << (8 * kind.Width - 1)) : value;
+}
 
 // The number of entries in the strictly rising run of `kind` that ends just before `end` (at
 // most `limit`); entries are aligned to their width.

@@ -208,7 +208,22 @@ double StepNats(const TEvidence& e, const TShape& shape) {
   return total;
 }
 
-double AxisNats(int entries) { return entries < 3 ? 0.0 : std::lgamma(entries + 1.0); }
+double AxisNats(int entries) {
+  // ln m! for the axis lengths met.
+  static constexpr auto kLogFactorial = [] {
+    std::array<double, 72> table{};
+    for (std::size_t m = 2; m < table.size(); ++m) {
+      // ln m = 2 atanh((m − 1)/(m + 1)), summed as a series: constexpr has no std::log.
+      const double z = (static_cast<double>(m) - 1.0) / (static_cast<double>(m) + 1.0);
+      double term = z, sum = 0.0;
+      for (int k = 1; k < 200; k += 2, term *= z * z) sum += term / k;
+      table[m] = table[m - 1] + 2.0 * sum;
+    }
+    return table;
+  }();
+  if (entries < 3) return 0.0;
+  return kLogFactorial[static_cast<std::size_t>(std::min<int>(entries, kLogFactorial.size() - 1))];
+}
 
 double Score(const TEvidence& e, const TShape& shape) {
   const double steps = StepNats(e, shape);
@@ -338,10 +353,6 @@ struct TSearch {
   std::array<std::vector<TBlockKind>, 3> Kinds;
   std::unordered_set<std::uint64_t> Tried = std::unordered_set<std::uint64_t>(1 << 16);
   std::vector<TScored> Found;
-  long Measured = 0;
-  int Source = 0;
-  long BySource[8] = {};
-  std::FILE* Dump = nullptr;
 
   std::span<const std::int32_t> ValuesOf(const TShape& shape) const {
     return std::span<const std::int32_t>(Views[ViewOf(shape.Width, shape.Little)].Values)
@@ -351,25 +362,16 @@ struct TSearch {
 
   // Scores a shape unless it was scored before or a quick look shows it rough.
   void Consider(const TShape& shape) {
-    if (!Fits(Image, shape) || shape.Offset % shape.Width != 0 ||
-        std::int64_t{shape.Rows} * shape.Columns < 4) {
-      return;
-    }
-    const std::uint64_t key = KeyOf(shape);
-    if (!Tried.insert(key).second) return;
-    ++BySource[Source];
+    if (!Fits(shape) || !Tried.insert(KeyOf(shape)).second) return;
     if (!LooksSmooth(ValuesOf(shape), shape.Columns)) return;
-    ++Measured;
     TEvidence e = MeasureCore(Image, shape);
     double score = Score(e, shape);
     if (score >= kLeastScore) {
       MeasureReadings(Image, shape, e);
       score = Score(e, shape);
     }
-    if (Dump) std::fprintf(Dump, "%lld %d %d %d %d %.4f %.4f %.4f %.3f %d %d %d %.3f %.3f %.3f %.2f\n", (long long)shape.Offset, shape.Rows, shape.Columns, shape.Width, shape.Little, e.Grid.Combined, e.Grid.Row, e.Grid.Column, e.Grid.RowJump, e.Axes.NearCount, e.Axes.FarCount, e.Axes.Counts, e.Makeup.Fill, e.Makeup.Text, e.Makeup.Letters, score);
     const double own = shape.Rows > 1 ? e.Grid.Combined : e.Grid.Row;
     const bool laid_out = e.Axes.NearCount > 0 && e.Axes.FarCount > 0 && e.Axes.Counts;
-    if (std::getenv("QF_SHAPE") && std::stoll(std::getenv("QF_SHAPE"), nullptr, 16) == shape.Offset) std::fprintf(stderr, "scored 0x%llx %dx%d w%d %.1f\n", (long long)shape.Offset, shape.Rows, shape.Columns, shape.Width, score);
     if (score > 0) {
       Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out});
     }
@@ -422,10 +424,10 @@ struct TSearch {
                              0.8 * 1.37 * deviation / static_cast<double>(n);
   }
 
-  // Whether a shape is new and fits.
-  bool Fresh(const TShape& shape) const {
-    return Fits(Image, shape) && shape.Offset % shape.Width == 0 &&
-           std::int64_t{shape.Rows} * shape.Columns >= 4 && Tried.count(KeyOf(shape)) == 0;
+  // Whether a shape fits the image and is large enough to measure.
+  bool Fits(const TShape& shape) const {
+    return ::Fits(Image, shape) && shape.Offset % shape.Width == 0 &&
+           std::int64_t{shape.Rows} * shape.Columns >= 4;
   }
 
   static std::uint64_t KeyOf(const TShape& shape) {
@@ -439,20 +441,16 @@ struct TSearch {
   void ConsiderBest(std::vector<std::pair<TShape, double>>& shapes) {
     std::vector<std::pair<double, std::size_t>> ranked;
     for (std::size_t k = 0; k < shapes.size(); ++k) {
-      if (!Fresh(shapes[k].first)) continue;
+      if (!Fits(shapes[k].first)) continue;
       ranked.push_back({QuickNats(ValuesOf(shapes[k].first), shapes[k].first.Columns) + shapes[k].second, k});
     }
     std::sort(ranked.rbegin(), ranked.rend());
-    if (const char* w = std::getenv("QF_SHAPE")) {
-      const long long at = std::stoll(w, nullptr, 16);
-      for (auto& [q, k] : ranked) if (shapes[k].first.Offset == at) std::fprintf(stderr, "rank 0x%llx %dx%d w%d quick %.1f (hint %.1f)\n", at, shapes[k].first.Rows, shapes[k].first.Columns, shapes[k].first.Width, q, shapes[k].second);
-    }
     if (!ranked.empty()) Consider(shapes[ranked.front().second].first);
     // And the one its axes speak for most.
     const auto most = std::max_element(shapes.begin(), shapes.end(), [](const auto& a, const auto& b) {
       return a.second < b.second;
     });
-    if (most != shapes.end() && Fresh(most->first)) Consider(most->first);
+    if (most != shapes.end() && Fits(most->first)) Consider(most->first);
     shapes.clear();
   }
 };
@@ -637,7 +635,6 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
     if ((at & 0xFFFF) == 0 && !stage.Tell(static_cast<double>(at) / static_cast<double>(size) / parts)) {
       return;
     }
-    search.Source = 0;
     CountedAt(search, at);
   }
   double part = 1.0;
@@ -668,8 +665,7 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
       // The data's first entries may rise on from the axis' last (floats read from data
       // rise by chance more often).
       const auto at = static_cast<std::int64_t>(k) * axis.Width;
-      if (std::getenv("QF_SHAPE") && std::llabs(std::stoll(std::getenv("QF_SHAPE"), nullptr, 16) - at) <= 16 && run >= 3) std::fprintf(stderr, "run end 0x%llx kind w%d%s%s run %d\n", (long long)at, axis.Width, axis.Little ? "le" : "be", axis.Signed ? "s" : "", run);
-      for (int into = 0; into <= (axis.Width == 4 ? 3 : 1); ++into) {
+      for (int into = 0; into <= (axis.Width == 4 ? 3 : 0); ++into) {
         const int axis_run = run - into;
         if (axis_run >= shortest && axis_run <= 2 * kLongestRow) {
           AnchoredAt(search, at - std::int64_t{into} * axis.Width, axis, axis_run);
@@ -697,10 +693,6 @@ void LayOut(TSearch& search, const TEntryView& view, std::size_t first, std::siz
     const auto window = all.subspan(at, std::min(kWindow, end - at));
     const TRowLayout layout = ChooseRowLength(window, kLongestRow);
     const auto c = static_cast<std::size_t>(layout.Columns);
-    if (const char* dbg = std::getenv("QF_AT")) {
-      const long long a = std::stoll(dbg, nullptr, 16);
-      if (offset(at) <= a && offset(at + window.size()) > a) std::fprintf(stderr, "window w%d%s 0x%llx..0x%llx (stretch 0x%llx..0x%llx): columns %d lead %d jump %.2f\n", view.Width, view.LittleEndian ? "le" : "be", (long long)offset(at), (long long)offset(at + window.size()), (long long)offset(first), (long long)offset(end), layout.Columns, layout.Lead, layout.RowJump);
-    }
     if (c >= 2 && layout.RowJump >= 1.5 && at + layout.Lead + 2 * c <= end) {
       std::size_t row = at + static_cast<std::size_t>(layout.Lead);
       const auto [low, high] = std::minmax_element(all.begin() + static_cast<std::ptrdiff_t>(row),
@@ -830,20 +822,13 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
                                                  TPacer& pacer) {
   TSearch search;
   search.Image = image;
-  auto t0 = std::chrono::steady_clock::now();
-  auto lap = [&](const char* what) { if (std::getenv("QF_DEBUG")) { auto t = std::chrono::steady_clock::now(); std::fprintf(stderr, "%s: %.0f ms\n", what, std::chrono::duration<double, std::milli>(t - t0).count()); t0 = t; } };
-  if (const char* dump = std::getenv("QF_DUMP")) search.Dump = std::fopen(dump, "w");
   for (std::size_t k = 0; k < kDataKinds.size(); ++k) {
     search.Views[k] = ReadEntries(image, kDataKinds[k].Width, kDataKinds[k].Little);
     search.Kinds[k] = ScanBlocks(search.Views[k], {pacer, 0.1 * static_cast<double>(k), 0.1});
     if (pacer.Stop()) return std::nullopt;
   }
-  lap("blocks");
   AnchoredCandidates(search, {pacer, 0.3, 0.3});
-  lap("anchored");
   if (pacer.Stop()) return std::nullopt;
-  if (std::getenv("QF_DEBUG")) std::fprintf(stderr, "sources %ld %ld %ld %ld\n", search.BySource[0], search.BySource[1], search.BySource[2], search.BySource[3]);
-  if (std::getenv("QF_DEBUG")) std::fprintf(stderr, "anchored: %zu tried, %ld measured, %zu kept\n", search.Tried.size(), search.Measured, search.Found.size());
   // Tables laid out by their axes and lengths, then others certain from their axes, are
   // settled first, so that the stretches around them are laid out without them.
   TClaims claims;
@@ -857,20 +842,13 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
                [](const TScored& c) { return c.Explicit; });
   KeepDisjoint(laid_out, claims, kept, kLeastScore, {pacer, 0.55, 0.02});
   KeepDisjoint(anchored, claims, kept, kCertainScore, {pacer, 0.57, 0.03});
-  if (const char* dbg = std::getenv("QF_AT")) {
-    const long long a = std::stoll(dbg, nullptr, 16);
-    for (const auto& k : kept) if (std::llabs(k.Shape.Offset - a) < 0x200) std::fprintf(stderr, "certain 0x%llx %dx%d w%d%s %.1f %s\n", (long long)k.Shape.Offset, k.Shape.Rows, k.Shape.Columns, k.Shape.Width, k.Shape.Little ? "le" : "be", k.Score, CandidateReason(image, {k.Shape.Offset, k.Shape.Rows, k.Shape.Columns, k.Shape.Width, k.Shape.Little, k.Score}).c_str());
-  }
   for (std::size_t k = 0; k < kDataKinds.size(); ++k) {
     StretchCandidates(search, k, claims, {pacer, 0.6 + 0.1 * static_cast<double>(k), 0.1});
     if (pacer.Stop()) return std::nullopt;
   }
-  lap("stretches");
   DropUnclearOrder(search.Found, little ? little : ImageOrder(search.Found));
   search.Found.insert(search.Found.end(), anchored.begin(), anchored.end());
   KeepDisjoint(search.Found, claims, kept, kLeastScore, {pacer, 0.9, 0.05});
-  lap("keep");
-  if (search.Dump) std::fclose(search.Dump);
   if (!pacer.Tell(0.95)) return std::nullopt;
   std::stable_sort(kept.begin(), kept.end(),
                    [](const TScored& a, const TScored& b) { return a.Score > b.Score; });
