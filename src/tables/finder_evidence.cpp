@@ -49,16 +49,27 @@ TGridRoughness MeasureReading(std::span<const std::int32_t> v, std::size_t c, do
   const std::size_t rows = v.size() / c;
   const std::size_t n = rows * c;
   std::int64_t within = 0, ends = 0, down = 0;
+  std::size_t flat_within = 0, flat_down = 0;
   for (std::size_t row = 0; row < n; row += c) {
     if (row > 0) ends += std::abs(read(v[row]) - read(v[row - 1]));
-    for (std::size_t i = row + 1; i < row + c; ++i) within += std::abs(read(v[i]) - read(v[i - 1]));
+    for (std::size_t i = row + 1; i < row + c; ++i) {
+      const std::int32_t step = std::abs(read(v[i]) - read(v[i - 1]));
+      within += step;
+      flat_within += step == 0 ? 1 : 0;
+    }
   }
-  for (std::size_t i = c; i < n; ++i) down += std::abs(read(v[i]) - read(v[i - c]));
+  for (std::size_t i = c; i < n; ++i) {
+    const std::int32_t step = std::abs(read(v[i]) - read(v[i - c]));
+    down += step;
+    flat_down += step == 0 ? 1 : 0;
+  }
   const double within_steps = static_cast<double>(rows * (c - 1));
   const double down_steps = static_cast<double>(n - c);
   const auto sum = [](std::int64_t x) { return static_cast<double>(x); };
   result.Row = within_steps > 0 ? sum(within) / within_steps / spread : 0.0;
   result.Column = down_steps > 0 ? sum(down) / down_steps / spread : 1.0;
+  result.RowFlat = within_steps > 0 ? static_cast<double>(flat_within) / within_steps : 0.0;
+  result.ColumnFlat = down_steps > 0 ? static_cast<double>(flat_down) / down_steps : 0.0;
   result.Combined = sum(within + down) / std::max(1.0, within_steps + down_steps) / spread;
   if (rows > 1 && within + ends > 0) {
     const double chance = static_cast<double>(rows - 1) / static_cast<double>(n - 1);

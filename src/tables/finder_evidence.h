@@ -48,6 +48,8 @@ struct TGridRoughness {
   double Column = 1;     // mean step down a column (1 when there is one row)
   double Combined = 1;   // all steps of both kinds together
   double RowJump = 1;    // share of the steps' sum falling at row ends, over its share by chance
+  double RowFlat = 0;    // share of the steps along rows that are zero
+  double ColumnFlat = 0; // share of the steps down columns that are zero
   bool Signed = false;
 };
 [[nodiscard]] TGridRoughness MeasureGrid(std::span<const std::int32_t> values, int columns,

@@ -21,6 +21,7 @@ constexpr int kMaxRows = 64;     // rows a table may grow to below its axes
 constexpr std::size_t kPieceLimit = 4096;  // entries of a smooth stretch laid out at once
 constexpr double kLeastScore = 20.0;       // candidates scoring less are left out
 constexpr double kCertainScore = 60.0;     // tables after axes scoring this are settled first
+constexpr double kFlatNats = 0.5;          // evidence of a zero step between neighbours
 
 // A finding before it is scored: where and what shape.
 struct TShape {
@@ -36,12 +37,13 @@ class TPacer {
  public:
   explicit TPacer(const FinderProgress& progress) : Progress(progress) {}
 
-  // False once the callback has asked to stop. `done` is the share of all work done.
-  bool Tell(double done) {
+  // False once the callback has asked to stop. `done` is the share of all work done; it is
+  // passed on when a couple of milliseconds went by since the last call, or `always`.
+  bool Tell(double done, bool always = false) {
     if (Stopped) return false;
     if (!Progress) return true;
     const auto now = std::chrono::steady_clock::now();
-    if (now - Last < std::chrono::milliseconds(2)) return true;
+    if (!always && now - Last < std::chrono::milliseconds(2)) return true;
     Last = now;
     Stopped = !Progress(std::clamp(done, 0.0, 1.0));
     return !Stopped;
@@ -71,6 +73,7 @@ struct TEvidence {
   double Narrow = 1;       // 16-bit entries: roughness of the same bytes read as 8-bit entries
   double Swapped = 1;      // 16-bit entries: roughness read in the other byte order
   double Halves = 0;       // roughness of the rougher half (rows, or a long curve's columns)
+  bool RowAbove = false;   // the entries before the first row read as a row of the table
   bool OpenAbove = false;  // the row before the first continues the table
   bool OpenBelow = false;  // the row after the last continues the table
 };
@@ -100,9 +103,27 @@ TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape) 
   evidence.Grid = MeasureGrid(values, shape.Columns, 8 * shape.Width);
   const auto c = static_cast<std::size_t>(shape.Columns);
   if (shape.Rows > 1) {
-    // A table found whole does not go on smoothly for two rows before its start or after its
-    // end (one row above may be an axis like the data).
-    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    // A table found whole does not go on for two rows before its start or after its end
+    // (one row above may be an axis like the data): rows that step from one to the next, and
+    // along themselves, about as the table's own rows do.
+    double down = 0.0, along = 0.0;
+    for (std::size_t i = 1; i < values.size(); ++i) {
+      if (i >= c) down += std::abs(values[i] - values[i - c]);
+      if (i % c != 0) along += std::abs(values[i] - values[i - 1]);
+    }
+    const auto rows = static_cast<double>(shape.Rows);
+    const double row_step = down / ((rows - 1) * static_cast<double>(c));
+    const double entry_step = c > 1 ? along / (rows * static_cast<double>(c - 1)) : 0.0;
+    const auto continues = [&](std::span<const std::int32_t> row, std::span<const std::int32_t> next) {
+      double apart = 0.0, own = 0.0;
+      for (std::size_t k = 0; k < c; ++k) {
+        apart += std::abs(row[k] - next[k]);
+        if (k > 0) own += std::abs(row[k] - row[k - 1]);
+      }
+      apart /= static_cast<double>(c);
+      own /= static_cast<double>(std::max<std::size_t>(1, c - 1));
+      return apart <= 2.5 * row_step + 1.0 && own <= 2.5 * entry_step + 1.0;
+    };
     const std::int64_t row_bytes = std::int64_t{shape.Columns} * shape.Width;
     const auto row_at = [&](std::int64_t offset) {
       return ShapeValues(image, {offset, 1, shape.Columns, shape.Width, shape.Little}, shape.Little);
@@ -111,15 +132,16 @@ TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape) 
       return Fits(image, {offset, 1, shape.Columns, shape.Width, shape.Little});
     };
     const std::int64_t above = shape.Offset - row_bytes, below = shape.Offset + row_bytes * shape.Rows;
-    if (room(above - row_bytes)) {
-      const std::vector<std::int32_t> one = row_at(above), two = row_at(above - row_bytes);
-      evidence.OpenAbove = RowJoins(one, std::span(values).first(c), *low, *high) &&
-                           RowJoins(two, one, *low, *high);
+    if (room(above)) {
+      const std::vector<std::int32_t> one = row_at(above);
+      evidence.RowAbove = continues(one, std::span(values).first(c));
+      evidence.OpenAbove = evidence.RowAbove && room(above - row_bytes) &&
+                           continues(row_at(above - row_bytes), one);
     }
     if (room(below + row_bytes)) {
-      const std::vector<std::int32_t> one = row_at(below), two = row_at(below + row_bytes);
-      evidence.OpenBelow = RowJoins(one, std::span(values).last(c), *low, *high) &&
-                           RowJoins(two, one, *low, *high);
+      const std::vector<std::int32_t> one = row_at(below);
+      evidence.OpenBelow = continues(one, std::span(values).last(c)) &&
+                           continues(row_at(below + row_bytes), one);
     }
   }
   evidence.Axes = AxesBefore(image, shape.Offset, shape.Rows, shape.Columns);
@@ -174,9 +196,10 @@ TEvidence Measure(std::span<const std::uint8_t> image, const TShape& shape) {
 // The rule, in nats of evidence (log-likelihood of "table" over "anything else"):
 //   steps       each step between neighbours along a row, taken over the step the same
 //               values would take shuffled (r), counts ln 4 − 3r: a table's steps spread
-//               about a quarter of the shuffled ones, others' about as much; steps down the
-//               columns count the same way when together they speak for a table; steps
-//               between fill entries count nothing;
+//               about a quarter of the shuffled ones, others' about as much; zero steps
+//               count ½ (flat stretches are not only tables'); steps down the columns count
+//               the same way when together they speak for a table; fill entries' share of
+//               the steps counts nothing;
 //   axes        a rising axis of m entries ending where the table starts (or before the one
 //               that does) comes about by chance once in m! places: ln m! each;
 //   lengths     the axis length stored in front of it: 3; both lengths in front of two axes
@@ -198,10 +221,15 @@ double StepNats(const TEvidence& e, const TShape& shape) {
   if (shape.Width == 2 && e.Narrow <= own * 1.2) return 0.0;
   // Halves much rougher than the whole mix tables of other scales or shapes.
   if (e.Halves > 0.8 || (e.Halves > 0.4 && e.Halves > 3.0 * own)) return 0.0;
-  const auto nats = [](double steps, double rough) { return steps * (std::log(4.0) - 3.0 * rough); };
+  // Zero steps (flat stretches) say little: fill and padding are flat too.
+  const auto nats = [](double steps, double flat, double rough) {
+    if (flat >= 1.0) return steps * kFlatNats;
+    const double moving = rough / (1.0 - flat);  // the mean of the steps that are not zero
+    return steps * ((1.0 - flat) * (std::log(4.0) - 3.0 * moving) + flat * kFlatNats);
+  };
   const double rows = shape.Rows, columns = shape.Columns;
-  double total = nats(rows * (columns - 1), e.Grid.Row);
-  if (map) total += std::max(0.0, nats((rows - 1) * columns, e.Grid.Column));
+  double total = nats(rows * (columns - 1), e.Grid.RowFlat, e.Grid.Row);
+  if (map) total += std::max(0.0, nats((rows - 1) * columns, e.Grid.ColumnFlat, e.Grid.Column));
   total *= 1.0 - e.Makeup.Fill;
   if (total <= 0.0) return 0.0;
   if (e.Makeup.Text > 0.95 && e.Makeup.Letters > 0.5) total *= 0.25;
@@ -228,9 +256,19 @@ double AxisNats(int entries) {
 double Score(const TEvidence& e, const TShape& shape) {
   const double steps = StepNats(e, shape);
   // In a table that goes on smoothly above or below, rising runs before it are rows of the
-  // same data, not axes, unless their lengths stand in front of them.
+  // same data, not axes, unless their lengths stand in front of them or two of them in the
+  // data's own kind (or floats) give both its lengths; so is a lone run of the data's width
+  // that reads as a row of it.
   const bool both = e.Axes.NearCount > 0 && e.Axes.FarCount > 0;
-  if ((e.OpenAbove || e.OpenBelow) && !(both && e.Axes.Counts)) return steps;
+  const bool like_row = e.RowAbove && e.Axes.FarCount == 0 && e.Axes.Near.Width == shape.Width &&
+                        e.Axes.NearCount == shape.Columns;
+  const TAxisKind near = e.Axes.Near;
+  const bool matching_pair =
+      both && (near.Width == 4 || (near.Width == shape.Width &&
+                                   (shape.Width == 1 || near.Little == shape.Little)));
+  if (!(both && e.Axes.Counts) && (e.OpenAbove || e.OpenBelow || (like_row && !matching_pair))) {
+    return steps;
+  }
   const double axes = AxisNats(e.Axes.NearCount) + AxisNats(e.Axes.FarCount) +
                       (e.Axes.Counts ? (both ? 20.0 : 3.0) : 0.0);
   // A table needs entries that speak for it, or all equal ones between two axes.
@@ -241,7 +279,7 @@ double Score(const TEvidence& e, const TShape& shape) {
 
 // ---- first pass: which blocks of entries look like table data ----
 
-enum class TBlockKind : std::uint8_t { Rough, Smooth, Flat, Fill };
+enum class TBlockKind : std::uint8_t { Rough, Mild, Smooth, Flat, Fill };
 
 // A block is smooth when most steps between neighbours (all but the largest quarter, which
 // may be row ends) are small next to the spread of its values (leaving out the two highest and
@@ -296,9 +334,15 @@ std::vector<TBlockKind> ScanBlocks(const TEntryView& view, TStage stage) {
       kinds[b] = TBlockKind::Flat;
       continue;
     }
-    // The smaller three quarters of the steps, on average under 0.15 of the spread.
+    // The smaller three quarters of the steps, on average under 0.15 of the spread; mild
+    // blocks (under 0.3, as short rows rising over the whole range are) may hold a table
+    // after its axes but start no stretch.
     const std::int64_t small = steps - (std::int64_t{large[0]} + large[1] + large[2] + large[3]);
-    if (small * 20 < std::int64_t{spread} * 3 * (kBlock - 4)) kinds[b] = TBlockKind::Smooth;
+    if (small * 20 < std::int64_t{spread} * 3 * (kBlock - 4)) {
+      kinds[b] = TBlockKind::Smooth;
+    } else if (small * 10 < std::int64_t{spread} * 3 * (kBlock - 4)) {
+      kinds[b] = TBlockKind::Mild;
+    }
   }
   return kinds;
 }
@@ -336,6 +380,7 @@ struct TScored {
   double Score = 0;
   bool OrderClear = true;  // 16-bit entries read clearly rougher in the other byte order
   bool Explicit = false;   // two axes with their lengths in front lay it out
+  bool Axed = false;       // its axes counted in its score
 };
 
 struct TDataKind {
@@ -373,7 +418,8 @@ struct TSearch {
     const double own = shape.Rows > 1 ? e.Grid.Combined : e.Grid.Row;
     const bool laid_out = e.Axes.NearCount > 0 && e.Axes.FarCount > 0 && e.Axes.Counts;
     if (score > 0) {
-      Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out});
+      Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out,
+                       score > StepNats(e, shape)});
     }
   }
 
@@ -389,19 +435,29 @@ struct TSearch {
     for (const std::int32_t x : v) deviation += std::abs(x - mean);
     if (deviation <= 0.0) return 0.0;
     const double shuffled = 1.37 * deviation / static_cast<double>(n);
-    std::int64_t along = 0, down = 0;
+    std::int64_t along = 0, down = 0, flat_along = 0, flat_down = 0;
     for (std::size_t row = 0; row + c <= n; row += c) {
-      for (std::size_t i = row + 1; i < row + c; ++i) along += std::abs(v[i] - v[i - 1]);
+      for (std::size_t i = row + 1; i < row + c; ++i) {
+        const std::int32_t step = std::abs(v[i] - v[i - 1]);
+        along += step;
+        flat_along += step == 0 ? 1 : 0;
+      }
     }
-    for (std::size_t i = c; i < n; ++i) down += std::abs(v[i] - v[i - c]);
+    for (std::size_t i = c; i < n; ++i) {
+      const std::int32_t step = std::abs(v[i] - v[i - c]);
+      down += step;
+      flat_down += step == 0 ? 1 : 0;
+    }
     const double rows = static_cast<double>(n / c);
     const double along_steps = rows * static_cast<double>(c - 1);
     const double down_steps = (rows - 1) * static_cast<double>(c);
-    const auto nats = [&](double steps, std::int64_t sum) {
-      return steps > 0 ? steps * (std::log(4.0) - 3.0 * static_cast<double>(sum) / steps / shuffled)
-                       : 0.0;
+    const auto nats = [&](double steps, std::int64_t sum, std::int64_t flat) {
+      const double moving = steps - static_cast<double>(flat);
+      return (moving > 0 ? moving * (std::log(4.0) - 3.0 * static_cast<double>(sum) / moving / shuffled)
+                         : 0.0) +
+             static_cast<double>(flat) * kFlatNats;
     };
-    return nats(along_steps, along) + std::max(0.0, nats(down_steps, down));
+    return nats(along_steps, along, flat_along) + std::max(0.0, nats(down_steps, down, flat_down));
   }
 
   // Steps along rows against the mean deviation of the values: a cheap first look that lets
@@ -457,14 +513,14 @@ struct TSearch {
 
 // ---- tables right after their axes ----
 
-// Where a block of a table starting at `offset` looks smooth or flat (not fill) in the
+// Where a block of a table starting at `offset` looks mild, smooth or flat (not fill) in the
 // data's view.
 bool SmoothAt(const std::vector<TBlockKind>& kinds, std::int64_t offset, int width) {
   const std::int64_t block = offset / width / kBlock;
   for (std::int64_t b = block; b <= block + 1; ++b) {
     if (b < static_cast<std::int64_t>(kinds.size()) &&
-        (kinds[static_cast<std::size_t>(b)] == TBlockKind::Smooth ||
-         kinds[static_cast<std::size_t>(b)] == TBlockKind::Flat)) {
+        kinds[static_cast<std::size_t>(b)] != TBlockKind::Rough &&
+        kinds[static_cast<std::size_t>(b)] != TBlockKind::Fill) {
       return true;
     }
   }
@@ -483,15 +539,6 @@ void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
     // Keys halved to stay positive as 32-bit values; order is kept.
     keys[static_cast<std::size_t>(k)] =
         static_cast<std::int32_t>(AxisKey(image, run_start + std::int64_t{k} * axis.Width, axis) >> 1);
-  }
-  // A rising row of a table (the row before it joining it) is no axis.
-  if (run_start >= std::int64_t{run} * axis.Width) {
-    std::vector<std::int32_t> before(static_cast<std::size_t>(run));
-    for (int k = 0; k < run; ++k) {
-      before[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(
-          AxisKey(image, run_start - std::int64_t{run - k} * axis.Width, axis) >> 1);
-    }
-    if (RowJoins(keys, before, keys.front(), keys.back())) return;
   }
   // Where one run holds two axes, the second starts after the step that stands out most
   // from the steps around it.
@@ -518,11 +565,12 @@ void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
     if (axis.Width < data.Width || (data.Width > 1 && axis.Width > 1 && axis.Little != data.Little)) {
       continue;
     }
-    // The axis' bytes read as data that join the data's first entries are table data too.
+    // An axis of another width whose bytes, read as data, join the data's first entries is
+    // table data read wrongly.
     const std::size_t entry = static_cast<std::size_t>(start / data.Width);
     const std::size_t span = static_cast<std::size_t>(std::int64_t{run} * axis.Width / data.Width);
     const std::vector<std::int32_t>& values = search.Views[d].Values;
-    if (span >= 3 && entry >= span && entry + span <= values.size()) {
+    if (axis.Width != data.Width && span >= 3 && entry >= span && entry + span <= values.size()) {
       // Smooth on its own and close to the data, next to the data's range.
       const auto after = std::span<const std::int32_t>(values).subspan(entry, span);
       const auto before = std::span<const std::int32_t>(values).subspan(entry - span, span);
@@ -708,7 +756,12 @@ void LayOut(TSearch& search, const TEntryView& view, std::size_t first, std::siz
       const int rows = RowsThatFit(all.subspan(row, end - row), layout.Columns,
                                    static_cast<int>((end - row) / c));
       if (rows >= 2) {
+        // Rows at either end may belong to something else that happens to join.
         search.Consider({offset(row), rows, layout.Columns, view.Width, view.LittleEndian});
+        if (rows >= 4) {
+          search.Consider({offset(row + c), rows - 1, layout.Columns, view.Width, view.LittleEndian});
+          search.Consider({offset(row), rows - 1, layout.Columns, view.Width, view.LittleEndian});
+        }
         continue;
       }
     }
@@ -738,7 +791,7 @@ void StretchCandidates(TSearch& search, std::size_t k, const TClaims& claims, TS
       ++b;
       continue;
     }
-    // A stretch of smooth blocks, with a few flat blocks inside it, and a block either side
+    // A stretch of smooth blocks, with a few flat blocks inside it, and two blocks either side
     // for the ends of tables that fall in blocks of their own.
     std::size_t last = b;
     int rough_gap = 0;
@@ -749,8 +802,8 @@ void StretchCandidates(TSearch& search, std::size_t k, const TClaims& claims, TS
         rough_gap = 0;
       }
     }
-    const std::size_t begin_block = b > 0 ? b - 1 : 0;
-    const std::size_t end_block = std::min(blocks, last + 2);
+    const std::size_t begin_block = b > 2 ? b - 2 : 0;
+    const std::size_t end_block = std::min(blocks, last + 3);
     b = last + 1;
     // Cut around bytes other tables took.
     std::int64_t from = static_cast<std::int64_t>(begin_block * kBlock) * view.Width;
@@ -824,10 +877,12 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
   search.Image = image;
   for (std::size_t k = 0; k < kDataKinds.size(); ++k) {
     search.Views[k] = ReadEntries(image, kDataKinds[k].Width, kDataKinds[k].Little);
+    if (!pacer.Tell(0.1 * static_cast<double>(k), true)) return std::nullopt;
     search.Kinds[k] = ScanBlocks(search.Views[k], {pacer, 0.1 * static_cast<double>(k), 0.1});
     if (pacer.Stop()) return std::nullopt;
   }
-  AnchoredCandidates(search, {pacer, 0.3, 0.3});
+  if (!pacer.Tell(0.3, true)) return std::nullopt;
+  AnchoredCandidates(search, {pacer, 0.3, 0.25});
   if (pacer.Stop()) return std::nullopt;
   // Tables laid out by their axes and lengths, then others certain from their axes, are
   // settled first, so that the stretches around them are laid out without them.
@@ -841,15 +896,19 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
   std::copy_if(anchored.begin(), anchored.end(), std::back_inserter(laid_out),
                [](const TScored& c) { return c.Explicit; });
   KeepDisjoint(laid_out, claims, kept, kLeastScore, {pacer, 0.55, 0.02});
-  KeepDisjoint(anchored, claims, kept, kCertainScore, {pacer, 0.57, 0.03});
+  std::vector<TScored> axed;
+  std::copy_if(anchored.begin(), anchored.end(), std::back_inserter(axed),
+               [](const TScored& c) { return c.Axed; });
+  KeepDisjoint(axed, claims, kept, kCertainScore, {pacer, 0.57, 0.03});
   for (std::size_t k = 0; k < kDataKinds.size(); ++k) {
+    if (!pacer.Tell(0.6 + 0.1 * static_cast<double>(k), true)) return std::nullopt;
     StretchCandidates(search, k, claims, {pacer, 0.6 + 0.1 * static_cast<double>(k), 0.1});
     if (pacer.Stop()) return std::nullopt;
   }
   DropUnclearOrder(search.Found, little ? little : ImageOrder(search.Found));
   search.Found.insert(search.Found.end(), anchored.begin(), anchored.end());
   KeepDisjoint(search.Found, claims, kept, kLeastScore, {pacer, 0.9, 0.05});
-  if (!pacer.Tell(0.95)) return std::nullopt;
+  if (!pacer.Tell(0.95, true)) return std::nullopt;
   std::stable_sort(kept.begin(), kept.end(),
                    [](const TScored& a, const TScored& b) { return a.Score > b.Score; });
   std::vector<TTableCandidate> result;
@@ -858,7 +917,7 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
     result.push_back({c.Shape.Offset, c.Shape.Rows, c.Shape.Columns, c.Shape.Width,
                       c.Shape.Little, c.Score});
   }
-  if (!pacer.Tell(1.0)) return std::nullopt;
+  if (!pacer.Tell(1.0, true)) return std::nullopt;
   return result;
 }
 
@@ -871,7 +930,7 @@ std::vector<TTableCandidate> FindTables(std::span<const std::uint8_t> image) {
 std::optional<std::vector<TTableCandidate>> FindTables(std::span<const std::uint8_t> image,
                                                        const FinderProgress& progress) {
   TPacer pacer(progress);
-  if (!pacer.Tell(0.0)) return std::nullopt;
+  if (!pacer.Tell(0.0, true)) return std::nullopt;
   return Find(image, pacer);
 }
 
