@@ -191,6 +191,8 @@ TRowLayout ChooseRowLength(std::span<const std::int32_t> values, int max_columns
 bool RowJoins(std::span<const std::int32_t> row, std::span<const std::int32_t> above,
               std::int32_t low, std::int32_t high) {
   const auto [row_low, row_high] = std::minmax_element(row.begin(), row.end());
+  // A flat row beyond the values so far is fill or padding after the table.
+  if (*row_low == *row_high && (*row_low > high || *row_low < low)) return false;
   const double range = std::max(high, *row_high) - std::min(low, *row_low);
   if (range <= 0) return true;
   double down = 0.0, along = 0.0;

@@ -74,16 +74,16 @@ struct TRowLayout {
 // so far.
 [[nodiscard]] int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows);
 
-// How axis entries are compared: 1- and 2-byte entries unsigned or two's complement, 4-byte
-// entries as IEEE-754 singles (the usual 32-bit axis), each in a byte order.
+// How axis entries are compared: bytes unsigned or two's complement (temperatures), 2-byte
+// entries unsigned, 4-byte entries as IEEE-754 singles (the usual 32-bit axis), each in a
+// byte order.
 struct TAxisKind {
   int Width = 1;
   bool Little = false;
   bool Signed = false;
 };
-inline constexpr TAxisKind kAxisKinds[] = {
-    {1, false, false}, {1, false, true}, {2, false, false}, {2, false, true},
-    {2, true, false},  {2, true, true},  {4, false, true},  {4, true, true}};
+inline constexpr TAxisKind kAxisKinds[] = {{1, false, false}, {1, false, true}, {2, false, false},
+                                           {2, true, false},  {4, false, true}, {4, true, true}};
 
 // The entry at `offset` as a key that orders as the axis values do.
 [[nodiscard]] inline std::uint32_t AxisKey(std::span<const std::uint8_t> image,

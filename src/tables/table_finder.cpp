@@ -513,14 +513,14 @@ struct TSearch {
 
 // ---- tables right after their axes ----
 
-// Where a block of a table starting at `offset` looks mild, smooth or flat (not fill) in the
-// data's view.
-bool SmoothAt(const std::vector<TBlockKind>& kinds, std::int64_t offset, int width) {
+// Where a block of a table starting at `offset` looks smooth or flat (not fill) in the data's
+// view, or `mild`ly smooth.
+bool SmoothAt(const std::vector<TBlockKind>& kinds, std::int64_t offset, int width, bool mild) {
   const std::int64_t block = offset / width / kBlock;
   for (std::int64_t b = block; b <= block + 1; ++b) {
-    if (b < static_cast<std::int64_t>(kinds.size()) &&
-        kinds[static_cast<std::size_t>(b)] != TBlockKind::Rough &&
-        kinds[static_cast<std::size_t>(b)] != TBlockKind::Fill) {
+    if (b >= static_cast<std::int64_t>(kinds.size())) break;
+    const TBlockKind kind = kinds[static_cast<std::size_t>(b)];
+    if (kind == TBlockKind::Smooth || kind == TBlockKind::Flat || (mild && kind == TBlockKind::Mild)) {
       return true;
     }
   }
@@ -533,6 +533,16 @@ bool SmoothAt(const std::vector<TBlockKind>& kinds, std::int64_t offset, int wid
 // first's end.
 void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
   const std::span<const std::uint8_t> image = search.Image;
+  // Data that may follow: smooth, or mildly so after a long run.
+  const bool mild = run >= 6;
+  std::array<bool, kDataKinds.size()> may{};
+  for (std::size_t d = 0; d < kDataKinds.size(); ++d) {
+    const TDataKind data = kDataKinds[d];
+    may[d] = start % data.Width == 0 && SmoothAt(search.Kinds[d], start, data.Width, mild) &&
+             axis.Width >= data.Width &&
+             (data.Width == 1 || axis.Width == 1 || axis.Little == data.Little);
+  }
+  if (std::none_of(may.begin(), may.end(), [](bool m) { return m; })) return;
   const std::int64_t run_start = start - std::int64_t{run} * axis.Width;
   std::vector<std::int32_t> keys(static_cast<std::size_t>(run));
   for (int k = 0; k < run; ++k) {
@@ -560,11 +570,8 @@ void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
   }
   for (std::size_t d = 0; d < kDataKinds.size(); ++d) {
     const TDataKind data = kDataKinds[d];
-    if (start % data.Width != 0 || !SmoothAt(search.Kinds[d], start, data.Width)) continue;
     // Axes are as wide as the data or wider, in the same byte order.
-    if (axis.Width < data.Width || (data.Width > 1 && axis.Width > 1 && axis.Little != data.Little)) {
-      continue;
-    }
+    if (!may[d]) continue;
     // An axis of another width whose bytes, read as data, join the data's first entries is
     // table data read wrongly.
     const std::size_t entry = static_cast<std::size_t>(start / data.Width);
@@ -583,6 +590,23 @@ void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
       }
       if (along / static_cast<double>(span - 1) <= 0.2 * range &&
           across / static_cast<double>(span) <= 0.3 * range) {
+        continue;
+      }
+    }
+    // A run of the data's width that is a row inside a table (it and the row before it step
+    // to the next as the data's first rows do) is no axis.
+    if (axis.Width == data.Width && entry >= 2 * span && entry + 2 * span <= values.size()) {
+      const auto row = [&](std::size_t first) {
+        return std::span<const std::int32_t>(values).subspan(first, span);
+      };
+      const auto apart = [&](std::span<const std::int32_t> a, std::span<const std::int32_t> b) {
+        double sum = 0.0;
+        for (std::size_t k = 0; k < span; ++k) sum += std::abs(a[k] - b[k]);
+        return sum / static_cast<double>(span);
+      };
+      const double typical = apart(row(entry), row(entry + span));
+      if (apart(row(entry - span), row(entry)) <= 2.5 * typical + 1.0 &&
+          apart(row(entry - 2 * span), row(entry - span)) <= 2.5 * typical + 1.0) {
         continue;
       }
     }
