@@ -205,7 +205,8 @@ bool RowJoins(std::span<const std::int32_t> row, std::span<const std::int32_t> a
   return down <= 0.3 * range && along <= 0.35 * range;
 }
 
-int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows) {
+int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows,
+                std::int32_t ones) {
   const auto c = static_cast<std::size_t>(columns);
   const int available =
       static_cast<int>(std::min<std::size_t>(values.size() / c, static_cast<std::size_t>(max_rows)));
@@ -215,6 +216,9 @@ int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows)
   int rows = 1;
   for (; rows < available; ++rows) {
     const auto row = values.subspan(static_cast<std::size_t>(rows) * c, c);
+    const auto fill =
+        std::count_if(row.begin(), row.end(), [ones](std::int32_t x) { return x == ones; });
+    if (2 * static_cast<std::size_t>(fill) > c) break;
     if (!RowJoins(row, values.subspan(static_cast<std::size_t>(rows - 1) * c, c), least, most)) {
       break;
     }

@@ -71,8 +71,9 @@ struct TRowLayout {
 
 // How many rows of `columns` entries at the start of `values` (at most `max_rows`) continue
 // one table: each row close to the one above and not rough itself, next to the value range
-// so far.
-[[nodiscard]] int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows);
+// so far, and not mostly fill (entries `ones`, all bits set; rows of zeros end many tables).
+[[nodiscard]] int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows,
+                              std::int32_t ones);
 
 // How axis entries are compared: bytes unsigned or two's complement (temperatures), 2-byte
 // entries unsigned, 4-byte entries as IEEE-754 singles (the usual 32-bit axis), each in a

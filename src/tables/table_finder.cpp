@@ -624,7 +624,8 @@ void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
       if (room >= near) {
         const std::int64_t most = std::min<std::int64_t>(room / near, kMaxRows);
         TShape shape{start, static_cast<std::int32_t>(most), near, data.Width, data.Little};
-        shape.Rows = RowsThatFit(search.ValuesOf(shape), near, static_cast<int>(most));
+        shape.Rows = RowsThatFit(search.ValuesOf(shape), near, static_cast<int>(most),
+                                 data.Width == 1 ? 0xFF : 0xFFFF);
         shapes.push_back({shape, AxisNats(near)});
       }
       const std::int64_t axis_start = start - std::int64_t{near} * axis.Width;
@@ -778,7 +779,7 @@ void LayOut(TSearch& search, const TEntryView& view, std::size_t first, std::siz
         most = std::max(most, *row_high);
       }
       const int rows = RowsThatFit(all.subspan(row, end - row), layout.Columns,
-                                   static_cast<int>((end - row) / c));
+                                   static_cast<int>((end - row) / c), view.Width == 1 ? 0xFF : 0xFFFF);
       if (rows >= 2) {
         // Rows at either end may belong to something else that happens to join.
         search.Consider({offset(row), rows, layout.Columns, view.Width, view.LittleEndian});
