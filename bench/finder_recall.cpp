@@ -1,7 +1,8 @@
 // How many known tables the table finder finds in real images, and how many of its candidates
 // are known tables. Reads every folder given (default: each folder of ../shared/real/ or
 // /work/shared/real/) holding an image and a tables.tsv listing the tables known in it.
-// With --list, prints the known tables missed and the candidates that hit nothing.
+// With --list, prints the known tables missed and the candidates that hit nothing; with
+// --least=S, counts only candidates scoring S or more.
 
 #include "tables/table_finder.h"
 
@@ -164,11 +165,14 @@ fs::path ImageIn(const fs::path& folder) {
 
 int main(int argc, char** argv) {
   bool list = false;
+  double least = 0.0;
   std::vector<fs::path> folders;
   for (int k = 1; k < argc; ++k) {
     const std::string arg = argv[k];
     if (arg == "--list") {
       list = true;
+    } else if (arg.rfind("--least=", 0) == 0) {
+      least = std::stod(arg.substr(8));
     } else {
       folders.emplace_back(arg);
     }
@@ -201,7 +205,8 @@ int main(int argc, char** argv) {
                                           std::istreambuf_iterator<char>()};
     const std::vector<TKnown> known = ReadKnown(tsv);
     const auto start = std::chrono::steady_clock::now();
-    const std::vector<TTableCandidate> found = FindTables(image);
+    std::vector<TTableCandidate> found = FindTables(image);
+    std::erase_if(found, [least](const TTableCandidate& c) { return c.Score < least; });
     const double ms =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count();
