@@ -188,21 +188,22 @@ TRowLayout ChooseRowLength(std::span<const std::int32_t> values, int max_columns
   return layout;
 }
 
-bool RowJoins(std::span<const std::int32_t> row, std::span<const std::int32_t> above,
-              std::int32_t low, std::int32_t high) {
+double RowStep(std::span<const std::int32_t> a, std::span<const std::int32_t> b) {
+  double sum = 0.0;
+  for (std::size_t k = 0; k < a.size(); ++k) sum += std::abs(a[k] - b[k]);
+  return sum / static_cast<double>(a.size());
+}
+
+bool RowJoins(std::span<const std::int32_t> row, std::span<const std::int32_t> next,
+              std::int32_t low, std::int32_t high, double typical) {
   const auto [row_low, row_high] = std::minmax_element(row.begin(), row.end());
-  // A flat row beyond the values so far is fill or padding after the table.
-  if (*row_low == *row_high && (*row_low > high || *row_low < low)) return false;
   const double range = std::max(high, *row_high) - std::min(low, *row_low);
   if (range <= 0) return true;
-  double down = 0.0, along = 0.0;
-  for (std::size_t k = 0; k < row.size(); ++k) {
-    down += std::abs(row[k] - above[k]);
-    if (k > 0) along += std::abs(row[k] - row[k - 1]);
-  }
-  down /= static_cast<double>(row.size());
+  double along = 0.0;
+  for (std::size_t k = 1; k < row.size(); ++k) along += std::abs(row[k] - row[k - 1]);
   along /= static_cast<double>(std::max<std::size_t>(1, row.size() - 1));
-  return down <= 0.3 * range && along <= 0.35 * range;
+  if (along > 0.35 * range) return false;
+  return typical <= 0.0 || RowStep(row, next) <= std::max(0.3 * range, 2.5 * typical);
 }
 
 int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows,
@@ -213,15 +214,16 @@ int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows,
   if (available < 1) return 0;
   auto [low, high] = std::minmax_element(values.begin(), values.begin() + columns);
   std::int32_t least = *low, most = *high;
+  double steps = 0.0;
   int rows = 1;
   for (; rows < available; ++rows) {
     const auto row = values.subspan(static_cast<std::size_t>(rows) * c, c);
+    const auto above = values.subspan(static_cast<std::size_t>(rows - 1) * c, c);
     const auto fill =
         std::count_if(row.begin(), row.end(), [ones](std::int32_t x) { return x == ones; });
     if (2 * static_cast<std::size_t>(fill) > c) break;
-    if (!RowJoins(row, values.subspan(static_cast<std::size_t>(rows - 1) * c, c), least, most)) {
-      break;
-    }
+    if (!RowJoins(row, above, least, most, rows > 1 ? steps / (rows - 1) : 0.0)) break;
+    steps += RowStep(row, above);
     const auto [row_low, row_high] = std::minmax_element(row.begin(), row.end());
     least = std::min(least, *row_low);
     most = std::max(most, *row_high);

@@ -64,10 +64,14 @@ struct TRowLayout {
 };
 [[nodiscard]] TRowLayout ChooseRowLength(std::span<const std::int32_t> values, int max_columns);
 
-// Whether `row` continues a table whose row above it is `above` and whose values so far lie
-// in low … high: close to the row above and not rough itself, next to the value range.
-[[nodiscard]] bool RowJoins(std::span<const std::int32_t> row, std::span<const std::int32_t> above,
-                            std::int32_t low, std::int32_t high);
+// The mean difference between two rows of entries.
+[[nodiscard]] double RowStep(std::span<const std::int32_t> a, std::span<const std::int32_t> b);
+
+// Whether `row` continues a table next to its row `next`, the table's values so far lying in
+// low … high and its rows stepping `typical` from one to the next (0: not known yet): not
+// rough itself next to the range, and stepping from `next` as the rows so far do.
+[[nodiscard]] bool RowJoins(std::span<const std::int32_t> row, std::span<const std::int32_t> next,
+                            std::int32_t low, std::int32_t high, double typical);
 
 // How many rows of `columns` entries at the start of `values` (at most `max_rows`) continue
 // one table: each row close to the one above and not rough itself, next to the value range

@@ -771,7 +771,18 @@ void LayOut(TSearch& search, const TEntryView& view, std::size_t first, std::siz
       const auto [low, high] = std::minmax_element(all.begin() + static_cast<std::ptrdiff_t>(row),
                                                    all.begin() + static_cast<std::ptrdiff_t>(row + c));
       std::int32_t least = *low, most = *high;
-      while (row >= first + c && RowJoins(all.subspan(row - c, c), all.subspan(row, c), least, most)) {
+      double steps = 0.0;
+      int joined = 0;
+      const std::int32_t ones = view.Width == 1 ? 0xFF : 0xFFFF;
+      const auto padding = [&](std::span<const std::int32_t> r) {
+        return std::all_of(r.begin(), r.end(), [&](std::int32_t x) { return x == ones; });
+      };
+      // Up the rows that join, short of fill (rows of zeros end many tables).
+      while (row >= first + c && !padding(all.subspan(row - c, c)) &&
+             RowJoins(all.subspan(row - c, c), all.subspan(row, c), least, most,
+                      joined > 0 ? steps / joined : 0.0)) {
+        steps += RowStep(all.subspan(row - c, c), all.subspan(row, c));
+        ++joined;
         row -= c;
         const auto [row_low, row_high] = std::minmax_element(all.begin() + static_cast<std::ptrdiff_t>(row),
                                                              all.begin() + static_cast<std::ptrdiff_t>(row + c));
