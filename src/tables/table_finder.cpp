@@ -752,55 +752,65 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
 
 // ---- smooth stretches without axes next to them ----
 
+// Rows of `columns` entries through entry `row` of a stretch [first, end): up the rows that
+// join it, short of fill (rows of zeros end many tables), and down those that fit. Scores
+// them, and them less a row at either end (those may belong to something else that happens
+// to join); false when fewer than two rows fit.
+bool RowsThrough(TSearch& search, const TEntryView& view, std::size_t first, std::size_t end,
+                 std::size_t row, int columns) {
+  const std::span<const std::int32_t> all(view.Values);
+  const auto c = static_cast<std::size_t>(columns);
+  if (row + 2 * c > end) return false;
+  const auto row_values = [&](std::size_t at) { return all.subspan(at, c); };
+  const auto [low, high] = std::minmax_element(all.begin() + static_cast<std::ptrdiff_t>(row),
+                                               all.begin() + static_cast<std::ptrdiff_t>(row + c));
+  std::int32_t least = *low, most = *high;
+  double steps = 0.0;
+  int joined = 0;
+  const std::int32_t ones = view.Width == 1 ? 0xFF : 0xFFFF;
+  const auto fill = [&](std::span<const std::int32_t> r) {
+    return std::all_of(r.begin(), r.end(), [&](std::int32_t x) { return x == ones; });
+  };
+  while (row >= first + c && !fill(row_values(row - c)) &&
+         RowJoins(row_values(row - c), row_values(row), least, most,
+                  joined > 0 ? steps / joined : 0.0)) {
+    steps += RowStep(row_values(row - c), row_values(row));
+    ++joined;
+    row -= c;
+    const auto [row_low, row_high] = std::minmax_element(row_values(row).begin(), row_values(row).end());
+    least = std::min(least, *row_low);
+    most = std::max(most, *row_high);
+  }
+  const int rows = RowsThatFit(all.subspan(row, end - row), columns,
+                               static_cast<int>((end - row) / c), ones);
+  if (rows < 2) return false;
+  const auto offset = [&](std::size_t entry) {
+    return static_cast<std::int64_t>(entry) * view.Width;
+  };
+  search.Consider({offset(row), rows, columns, view.Width, view.LittleEndian});
+  if (rows >= 4) {
+    search.Consider({offset(row + c), rows - 1, columns, view.Width, view.LittleEndian});
+    search.Consider({offset(row), rows - 1, columns, view.Width, view.LittleEndian});
+  }
+  return true;
+}
+
 // Lays out a stretch of smooth entries [first, end) of a view window by window: where a
-// window lines up in rows, the rows around it that continue the table make a candidate; where
-// it does not, the run of small steps around it makes a curve.
+// window lines up in rows, the rows around it that continue the table make a candidate;
+// where it does not, the run of small steps around it makes a curve.
 void LayOut(TSearch& search, const TEntryView& view, std::size_t first, std::size_t end) {
   constexpr std::size_t kWindow = 3 * kLongestRow;
   constexpr std::size_t kStep = kWindow / 4;
   const std::span<const std::int32_t> all(view.Values);
-  const auto offset = [&](std::size_t entry) {
-    return static_cast<std::int64_t>(entry) * view.Width;
-  };
   for (std::size_t at = first; at + 12 <= end; at += kStep) {
     const auto window = all.subspan(at, std::min(kWindow, end - at));
     const TRowLayout layout = ChooseRowLength(window, kLongestRow);
-    const auto c = static_cast<std::size_t>(layout.Columns);
-    if (c >= 2 && layout.RowJump >= 1.5 && at + layout.Lead + 2 * c <= end) {
-      std::size_t row = at + static_cast<std::size_t>(layout.Lead);
-      const auto [low, high] = std::minmax_element(all.begin() + static_cast<std::ptrdiff_t>(row),
-                                                   all.begin() + static_cast<std::ptrdiff_t>(row + c));
-      std::int32_t least = *low, most = *high;
-      double steps = 0.0;
-      int joined = 0;
-      const std::int32_t ones = view.Width == 1 ? 0xFF : 0xFFFF;
-      const auto padding = [&](std::span<const std::int32_t> r) {
-        return std::all_of(r.begin(), r.end(), [&](std::int32_t x) { return x == ones; });
-      };
-      // Up the rows that join, short of fill (rows of zeros end many tables).
-      while (row >= first + c && !padding(all.subspan(row - c, c)) &&
-             RowJoins(all.subspan(row - c, c), all.subspan(row, c), least, most,
-                      joined > 0 ? steps / joined : 0.0)) {
-        steps += RowStep(all.subspan(row - c, c), all.subspan(row, c));
-        ++joined;
-        row -= c;
-        const auto [row_low, row_high] = std::minmax_element(all.begin() + static_cast<std::ptrdiff_t>(row),
-                                                             all.begin() + static_cast<std::ptrdiff_t>(row + c));
-        least = std::min(least, *row_low);
-        most = std::max(most, *row_high);
-      }
-      const int rows = RowsThatFit(all.subspan(row, end - row), layout.Columns,
-                                   static_cast<int>((end - row) / c), view.Width == 1 ? 0xFF : 0xFFFF);
-      if (rows >= 2) {
-        // Rows at either end may belong to something else that happens to join.
-        search.Consider({offset(row), rows, layout.Columns, view.Width, view.LittleEndian});
-        if (rows >= 4) {
-          search.Consider({offset(row + c), rows - 1, layout.Columns, view.Width, view.LittleEndian});
-          search.Consider({offset(row), rows - 1, layout.Columns, view.Width, view.LittleEndian});
-        }
-        continue;
-      }
+    bool rows = false;
+    if (layout.Columns >= 2 && layout.RowJump >= 1.5) {
+      rows = RowsThrough(search, view, first, end, at + static_cast<std::size_t>(layout.Lead),
+                         layout.Columns);
     }
+    if (rows) continue;
     // A curve: the run of steps no larger than a quarter of the window's range.
     const auto [low, high] = std::minmax_element(window.begin(), window.end());
     const std::int64_t largest = (std::int64_t{*high} - *low) / 4;
@@ -808,8 +818,8 @@ void LayOut(TSearch& search, const TEntryView& view, std::size_t first, std::siz
     while (begin > first && std::abs(all[begin] - all[begin - 1]) <= largest) --begin;
     while (stop < end && std::abs(all[stop] - all[stop - 1]) <= largest) ++stop;
     if (stop - begin >= 8) {
-      search.Consider({offset(begin), 1, static_cast<std::int32_t>(stop - begin), view.Width,
-                       view.LittleEndian});
+      search.Consider({static_cast<std::int64_t>(begin) * view.Width, 1,
+                       static_cast<std::int32_t>(stop - begin), view.Width, view.LittleEndian});
     }
   }
 }
