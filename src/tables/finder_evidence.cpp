@@ -326,14 +326,18 @@ TByteMakeup ByteMakeup(std::span<const std::uint8_t> bytes, int width) {
   const auto w = static_cast<std::size_t>(width);
   const std::size_t entries = bytes.size() / w;
   for (std::size_t e = 0; e < entries; ++e) {
-    const auto entry = bytes.subspan(e * w, w);
-    const bool zeros = std::all_of(entry.begin(), entry.end(), [](auto b) { return b == 0; });
-    const bool ones = std::all_of(entry.begin(), entry.end(), [](auto b) { return b == 0xFF; });
-    if (zeros || ones) ++fill;
+    const std::uint8_t* entry = bytes.data() + e * w;
+    bool zeros = true, ones = true;
+    for (std::size_t k = 0; k < w; ++k) {
+      zeros = zeros && entry[k] == 0x00;
+      ones = ones && entry[k] == 0xFF;
+    }
+    fill += zeros || ones ? 1 : 0;
   }
   for (const std::uint8_t b : bytes) {
-    if (b >= 0x20 && b < 0x7F) ++text;
-    if (b == ' ' || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')) ++letters;
+    text += b >= 0x20 && b < 0x7F ? 1 : 0;
+    const std::uint8_t upper = b & 0xDF;
+    letters += b == ' ' || (upper >= 'A' && upper <= 'Z') ? 1 : 0;
   }
   const auto total = static_cast<double>(bytes.size());
   makeup.Fill = entries > 0 ? static_cast<double>(fill) / static_cast<double>(entries) : 0.0;

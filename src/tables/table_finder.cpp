@@ -17,11 +17,12 @@ namespace {
 
 constexpr int kBlock = 16;       // entries per block of the first pass
 constexpr int kLongestRow = 32;  // longest row (and lag) looked for
-constexpr int kMaxRows = 64;     // rows a table may grow to below its axes
+constexpr int kMaxRows = 32;     // rows a table may grow to below one axis
 constexpr std::size_t kPieceLimit = 4096;  // entries of a smooth stretch laid out at once
 constexpr double kLeastScore = 20.0;       // candidates scoring less are left out
 constexpr double kCertainScore = 60.0;     // tables after axes scoring this are settled first
 constexpr double kFlatNats = 0.5;          // evidence of a zero step between neighbours
+constexpr double kLengthsNats = 20.0;      // evidence of both axis lengths stored before them
 
 // A finding before it is scored: where and what shape.
 struct TShape {
@@ -270,7 +271,7 @@ double Score(const TEvidence& e, const TShape& shape) {
     return steps;
   }
   const double axes = AxisNats(e.Axes.NearCount) + AxisNats(e.Axes.FarCount) +
-                      (e.Axes.Counts ? (both ? 20.0 : 3.0) : 0.0);
+                      (e.Axes.Counts ? (both ? kLengthsNats : 3.0) : 0.0);
   // A table needs entries that speak for it, or all equal ones between two axes.
   if (steps > 0.0) return axes + steps;
   const bool constant = e.Grid.Spread <= 0 && e.Makeup.Fill < 0.5;
@@ -408,7 +409,13 @@ struct TSearch {
   // Scores a shape unless it was scored before or a quick look shows it rough.
   void Consider(const TShape& shape) {
     if (!Fits(shape) || !Tried.insert(KeyOf(shape)).second) return;
-    if (!LooksSmooth(ValuesOf(shape), shape.Columns)) return;
+    const std::span<const std::int32_t> values = ValuesOf(shape);
+    if (!LooksSmooth(values, shape.Columns)) return;
+    // Most the shape could score: its steps (estimated, with room to spare) and all the axis
+    // evidence a table of its size can have.
+    const double most = 1.5 * std::max(0.0, QuickNats(values, shape.Columns)) +
+                        AxisNats(shape.Rows) + AxisNats(shape.Columns) + kLengthsNats;
+    if (most < kLeastScore) return;
     TEvidence e = MeasureCore(Image, shape);
     double score = Score(e, shape);
     if (score >= kLeastScore) {
@@ -921,6 +928,7 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
                                                  TPacer& pacer) {
   TSearch search;
   search.Image = image;
+  search.Tried.reserve(image.size() / 8);
   for (std::size_t k = 0; k < kDataKinds.size(); ++k) {
     search.Views[k] = ReadEntries(image, kDataKinds[k].Width, kDataKinds[k].Little);
     if (!pacer.Tell(0.1 * static_cast<double>(k), true)) return std::nullopt;
