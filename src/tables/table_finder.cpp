@@ -399,6 +399,16 @@ struct TSearch {
   std::array<std::vector<TBlockKind>, 3> Kinds;
   std::unordered_set<std::uint64_t> Tried = std::unordered_set<std::uint64_t>(1 << 16);
   std::vector<TScored> Found;
+  // For each axis kind, how many entries from each one on rise strictly (at most 255).
+  std::array<std::vector<std::uint8_t>, std::size(kAxisKinds)> Rises;
+
+  // Whether `count` entries of axis kind `k` from `at` rise strictly.
+  bool RisesFrom(std::int64_t at, std::size_t k, int count) const {
+    const auto width = kAxisKinds[k].Width;
+    if (at % width != 0) return false;
+    const auto entry = static_cast<std::size_t>(at / width);
+    return entry < Rises[k].size() && Rises[k][entry] >= count;
+  }
 
   std::span<const std::int32_t> ValuesOf(const TShape& shape) const {
     return std::span<const std::int32_t>(Views[ViewOf(shape.Width, shape.Little)].Values)
@@ -653,21 +663,6 @@ void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
   }
 }
 
-// Whether `count` entries of `kind` from `at` rise strictly.
-bool RisesFrom(std::span<const std::uint8_t> image, std::int64_t at, TAxisKind kind, int count) {
-  if (at % kind.Width != 0 ||
-      at + std::int64_t{count} * kind.Width > static_cast<std::int64_t>(image.size())) {
-    return false;
-  }
-  std::uint32_t last = AxisKey(image, at, kind);
-  for (int k = 1; k < count; ++k) {
-    const std::uint32_t key = AxisKey(image, at + std::int64_t{k} * kind.Width, kind);
-    if (key <= last) return false;
-    last = key;
-  }
-  return true;
-}
-
 // Tables whose axis lengths stand in front of the axes, as two bytes or two words: the
 // lengths, the axis of the first length, the axis of the second, then the data of that
 // many rows and columns. One length and one axis make a curve.
@@ -681,22 +676,24 @@ void CountedAt(TSearch& search, std::int64_t at) {
     if (first < 3 || first > 2 * kLongestRow) continue;
     const auto second =
         static_cast<int>(ReadEntry(image, at + length.Width, length.Width, length.Little));
-    for (const TAxisKind one : kAxisKinds) {
+    for (std::size_t k = 0; k < std::size(kAxisKinds); ++k) {
+      const TAxisKind one = kAxisKinds[k];
       if (one.Signed && one.Width < 4) continue;  // counted axes are read unsigned first
       // One length, one axis, a curve.
       const std::int64_t axis = at + length.Width;
-      if (RisesFrom(image, axis, one, first)) {
+      if (search.RisesFrom(axis, k, first)) {
         const std::int64_t data = axis + std::int64_t{first} * one.Width;
         for (const TDataKind d : kDataKinds) search.Consider({data, 1, first, d.Width, d.Little});
       }
       // Two lengths, two axes, a map.
       if (second < 2 || second > 2 * kLongestRow) continue;
       const std::int64_t axes = at + 2 * length.Width;
-      if (!RisesFrom(image, axes, one, first)) continue;
+      if (!search.RisesFrom(axes, k, first)) continue;
       const std::int64_t next = axes + std::int64_t{first} * one.Width;
-      for (const TAxisKind two : kAxisKinds) {
+      for (std::size_t j = 0; j < std::size(kAxisKinds); ++j) {
+        const TAxisKind two = kAxisKinds[j];
         if (two.Signed && two.Width < 4) continue;
-        if (!RisesFrom(image, next, two, second)) continue;
+        if (!search.RisesFrom(next, j, second)) continue;
         const std::int64_t data = next + std::int64_t{second} * two.Width;
         for (const TDataKind d : kDataKinds) {
           search.Consider({data, first, second, d.Width, d.Little});
@@ -711,16 +708,11 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
   const std::span<const std::uint8_t> image = search.Image;
   const auto size = static_cast<std::int64_t>(image.size());
   const double parts = static_cast<double>(std::size(kAxisKinds)) + 1.0;
-  for (std::int64_t at = 0; at < size; ++at) {
-    if ((at & 0xFFFF) == 0 && !stage.Tell(static_cast<double>(at) / static_cast<double>(size) / parts)) {
-      return;
-    }
-    CountedAt(search, at);
-  }
-  double part = 1.0;
   std::vector<std::uint32_t> keys;
-  for (const TAxisKind axis : kAxisKinds) {
-    // The keys of every entry of this kind, from the views where they hold them.
+  for (std::size_t kind = 0; kind < std::size(kAxisKinds); ++kind) {
+    const TAxisKind axis = kAxisKinds[kind];
+    // The keys of every entry of this kind, from the views where they hold them, and how far
+    // each rises.
     const std::size_t count = image.size() / static_cast<std::size_t>(axis.Width);
     keys.resize(count);
     if (axis.Width < 4) {
@@ -730,8 +722,14 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
     } else {
       for (std::size_t k = 0; k < count; ++k) keys[k] = AxisKey(image, static_cast<std::int64_t>(4 * k), axis);
     }
+    std::vector<std::uint8_t>& rises = search.Rises[kind];
+    rises.assign(count, 1);
+    for (std::size_t k = count; k-- > 1;) {
+      if (keys[k] > keys[k - 1]) rises[k - 1] = static_cast<std::uint8_t>(std::min(255, rises[k] + 1));
+    }
     // Walk the maximal rising runs of this kind; each may end where a table starts.
     const int shortest = axis.Width == 1 ? 5 : axis.Width == 2 ? 4 : 3;
+    const double part = static_cast<double>(kind);
     int run = 0;
     for (std::size_t k = 0; k <= count; ++k) {
       if ((k & 0x3FFF) == 0 &&
@@ -753,7 +751,14 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
       }
       run = 1;
     }
-    part += 1.0;
+  }
+  const double done = static_cast<double>(std::size(kAxisKinds));
+  for (std::int64_t at = 0; at < size; ++at) {
+    if ((at & 0xFFFF) == 0 &&
+        !stage.Tell((done + static_cast<double>(at) / static_cast<double>(size)) / parts)) {
+      return;
+    }
+    CountedAt(search, at);
   }
 }
 
