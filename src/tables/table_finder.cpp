@@ -421,10 +421,12 @@ struct TSearch {
     if (!Fits(shape) || !Tried.insert(KeyOf(shape)).second) return;
     const std::span<const std::int32_t> values = ValuesOf(shape);
     if (!LooksSmooth(values, shape.Columns)) return;
-    // Most the shape could score: its steps (estimated, with room to spare) and all the axis
-    // evidence a table of its size can have.
+    // Most the shape could score: its steps (estimated, with room to spare) and the evidence
+    // of the axes before it.
+    const TAxisEvidence axes = AxesBefore(Image, shape.Offset, shape.Rows, shape.Columns);
     const double most = 1.5 * std::max(0.0, QuickNats(values, shape.Columns)) +
-                        AxisNats(shape.Rows) + AxisNats(shape.Columns) + kLengthsNats;
+                        AxisNats(axes.NearCount) + AxisNats(axes.FarCount) +
+                        (axes.Counts ? kLengthsNats : 0.0);
     if (most < kLeastScore) return;
     TEvidence e = MeasureCore(Image, shape);
     double score = Score(e, shape);
