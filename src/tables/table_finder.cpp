@@ -98,9 +98,10 @@ bool Fits(std::span<const std::uint8_t> image, const TShape& shape) {
 }
 
 // The evidence of the entries as read, their axes and edges.
-TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape) {
+// `values` are the shape's entries as read and `axes` what AxesBefore finds before it.
+TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape,
+                      std::span<const std::int32_t> values, const TAxisEvidence& axes) {
   TEvidence evidence;
-  const std::vector<std::int32_t> values = ShapeValues(image, shape, shape.Little);
   evidence.Grid = MeasureGrid(values, shape.Columns, 8 * shape.Width);
   const auto c = static_cast<std::size_t>(shape.Columns);
   if (shape.Rows > 1) {
@@ -145,7 +146,7 @@ TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape) 
                            continues(row_at(below + row_bytes), one);
     }
   }
-  evidence.Axes = AxesBefore(image, shape.Offset, shape.Rows, shape.Columns);
+  evidence.Axes = axes;
   const std::int64_t bytes = std::int64_t{shape.Rows} * shape.Columns * shape.Width;
   evidence.Makeup = ByteMakeup(
       image.subspan(static_cast<std::size_t>(shape.Offset), static_cast<std::size_t>(bytes)),
@@ -189,7 +190,9 @@ void MeasureReadings(std::span<const std::uint8_t> image, const TShape& shape,
 }
 
 TEvidence Measure(std::span<const std::uint8_t> image, const TShape& shape) {
-  TEvidence evidence = MeasureCore(image, shape);
+  const std::vector<std::int32_t> values = ShapeValues(image, shape, shape.Little);
+  TEvidence evidence = MeasureCore(image, shape, values,
+                                   AxesBefore(image, shape.Offset, shape.Rows, shape.Columns));
   MeasureReadings(image, shape, evidence);
   return evidence;
 }
@@ -428,7 +431,7 @@ struct TSearch {
                         AxisNats(axes.NearCount) + AxisNats(axes.FarCount) +
                         (axes.Counts ? kLengthsNats : 0.0);
     if (most < kLeastScore) return;
-    TEvidence e = MeasureCore(Image, shape);
+    TEvidence e = MeasureCore(Image, shape, values, axes);
     double score = Score(e, shape);
     if (score >= kLeastScore) {
       MeasureReadings(Image, shape, e);
