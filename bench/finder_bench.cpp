@@ -53,8 +53,9 @@ void AddCode(TBytes& out, std::size_t bytes, std::mt19937& random) {
 }
 
 void AddText(TBytes& out, std::size_t bytes, std::mt19937& random) {
-  static const char* const kWords[] = {"ENGINE", "control", "unit", "Version", "calibration",
-                                       "(c)", "2004", "checksum", "error", "sensor", "idle"};
+  static const char* const kWords[] = {"ENGINE",      "control", "unit", "Version",
+                                       "calibration", "(c)",     "2004", "checksum",
+                                       "error",       "sensor",  "idle"};
   const std::size_t end = out.size() + bytes;
   while (out.size() < end) {
     const std::string word = kWords[random() % std::size(kWords)];

@@ -45,8 +45,7 @@ std::vector<TKnown> ReadKnown(const fs::path& tsv) {
   std::string line;
   std::vector<std::string> header;
   auto column = [&](const char* name) {
-    return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) -
-                                    header.begin());
+    return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
   };
   while (std::getline(in, line)) {
     if (line.empty() || line[0] == '#') continue;
@@ -134,11 +133,12 @@ TTally Count(const std::vector<TKnown>& known, const std::vector<TTableCandidate
 
 void Print(const char* label, const TTally& t, std::size_t candidates) {
   const auto share = [](int a, int b) { return b > 0 ? 100.0 * a / b : 0.0; };
-  std::printf("  %-22s maps %3d/%-3d (%3.0f%%)  curves %3d/%-3d (%3.0f%%)  candidates %4zu, "
-              "on a known table %4d (%3.0f%%)\n",
-              label, t.MapsFound, t.Maps, share(t.MapsFound, t.Maps), t.CurvesFound, t.Curves,
-              share(t.CurvesFound, t.Curves), candidates, t.Hits,
-              share(t.Hits, static_cast<int>(candidates)));
+  std::printf(
+      "  %-22s maps %3d/%-3d (%3.0f%%)  curves %3d/%-3d (%3.0f%%)  candidates %4zu, "
+      "on a known table %4d (%3.0f%%)\n",
+      label, t.MapsFound, t.Maps, share(t.MapsFound, t.Maps), t.CurvesFound, t.Curves,
+      share(t.CurvesFound, t.Curves), candidates, t.Hits,
+      share(t.Hits, static_cast<int>(candidates)));
   std::printf("  %-22s on a known table among the first 25: %d, 50: %d, 100: %d, 200: %d\n", "",
               t.Top[0], t.Top[1], t.Top[2], t.Top[3]);
 }
@@ -188,8 +188,9 @@ int main(int argc, char** argv) {
       break;
     }
     if (folders.empty()) {
-      std::printf("No real images: neither ../shared/real nor /work/shared/real exists; give "
-                  "folders holding an image and its tables.tsv as arguments.\n");
+      std::printf(
+          "No real images: neither ../shared/real nor /work/shared/real exists; give "
+          "folders holding an image and its tables.tsv as arguments.\n");
       return 0;
     }
   }
@@ -208,10 +209,9 @@ int main(int argc, char** argv) {
     std::vector<TTableCandidate> found = FindTables(image);
     std::erase_if(found, [least](const TTableCandidate& c) { return c.Score < least; });
     const double ms =
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
-            .count();
-    std::printf("%s (%zu bytes, %zu known tables, %.0f ms)\n",
-                folder.filename().string().c_str(), image.size(), known.size(), ms);
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%s (%zu bytes, %zu known tables, %.0f ms)\n", folder.filename().string().c_str(),
+                image.size(), known.size(), ms);
     Print("all lines", Count(known, found, false, list, image), found.size());
     Print("high, not constant", Count(known, found, true, false, image), found.size());
   }

@@ -158,14 +158,14 @@ TRowLayout ChooseRowLength(std::span<const std::int32_t> values, int max_columns
       by_phase[static_cast<std::size_t>(phase)] += steps[i];
       if (++phase == c) phase = 0;
     }
-    const auto end_phase = static_cast<int>(
-        std::max_element(by_phase.begin(), by_phase.end()) - by_phase.begin());
+    const auto end_phase =
+        static_cast<int>(std::max_element(by_phase.begin(), by_phase.end()) - by_phase.begin());
     const double at_ends = by_phase[static_cast<std::size_t>(end_phase)];
     const std::size_t end_steps =
         (n - 1) / static_cast<std::size_t>(c) +
         (static_cast<std::size_t>(end_phase) < (n - 1) % static_cast<std::size_t>(c) ? 1 : 0);
-    const double inside = (total - at_ends) / std::max<double>(1.0, double(n - 1 - end_steps)) /
-                          spread;
+    const double inside =
+        (total - at_ends) / std::max<double>(1.0, double(n - 1 - end_steps)) / spread;
     double down = 0.0;
     for (std::size_t i = static_cast<std::size_t>(c); i < n; ++i) {
       down += std::abs(values[i] - values[i - static_cast<std::size_t>(c)]);
@@ -209,8 +209,8 @@ bool RowJoins(std::span<const std::int32_t> row, std::span<const std::int32_t> n
 int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows,
                 std::int32_t ones) {
   const auto c = static_cast<std::size_t>(columns);
-  const int available =
-      static_cast<int>(std::min<std::size_t>(values.size() / c, static_cast<std::size_t>(max_rows)));
+  const int available = static_cast<int>(
+      std::min<std::size_t>(values.size() / c, static_cast<std::size_t>(max_rows)));
   if (available < 1) return 0;
   auto [low, high] = std::minmax_element(values.begin(), values.begin() + columns);
   std::int32_t least = *low, most = *high;
@@ -251,8 +251,7 @@ constexpr int kRunLimit = 70;
 
 // The lengths stored just before `start`: `first` alone, or `first` then `second` (when not
 // 0), as bytes or as words in either byte order.
-bool CountsBefore(std::span<const std::uint8_t> image, std::int64_t start, int first,
-                  int second) {
+bool CountsBefore(std::span<const std::uint8_t> image, std::int64_t start, int first, int second) {
   const int count = second != 0 ? 2 : 1;
   for (const int width : {1, 2}) {
     const std::int64_t at = start - std::int64_t{count} * width;
@@ -308,8 +307,8 @@ TAxisEvidence AxesBefore(std::span<const std::uint8_t> image, std::int64_t offse
       if (run > count + 2 && !merged) continue;
       if (found.FarCount > 0) {
         start -= std::int64_t{other} * found.Far.Width;
-        found.Counts = CountsBefore(image, start, other, count) ||
-                       CountsBefore(image, start, count, other);
+        found.Counts =
+            CountsBefore(image, start, other, count) || CountsBefore(image, start, count, other);
       } else {
         found.Counts = CountsBefore(image, start, count, 0);
       }

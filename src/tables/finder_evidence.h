@@ -43,13 +43,13 @@ struct TEntryView {
 // step (1 for noise, far below 1 for a map). Read as two's complement of `bits` when that is
 // smoother, as signed tables cross zero.
 struct TGridRoughness {
-  double Spread = 0;     // mean pair difference of the values as read
-  double Row = 1;        // mean step along a row
-  double Column = 1;     // mean step down a column (1 when there is one row)
-  double Combined = 1;   // all steps of both kinds together
-  double RowJump = 1;    // share of the steps' sum falling at row ends, over its share by chance
-  double RowFlat = 0;    // share of the steps along rows that are zero
-  double ColumnFlat = 0; // share of the steps down columns that are zero
+  double Spread = 0;      // mean pair difference of the values as read
+  double Row = 1;         // mean step along a row
+  double Column = 1;      // mean step down a column (1 when there is one row)
+  double Combined = 1;    // all steps of both kinds together
+  double RowJump = 1;     // share of the steps' sum falling at row ends, over its share by chance
+  double RowFlat = 0;     // share of the steps along rows that are zero
+  double ColumnFlat = 0;  // share of the steps down columns that are zero
   bool Signed = false;
 };
 [[nodiscard]] TGridRoughness MeasureGrid(std::span<const std::int32_t> values, int columns,
@@ -59,8 +59,8 @@ struct TGridRoughness {
 // period, and each entry close to the one a row above. Columns 0 when no length stands out.
 struct TRowLayout {
   int Columns = 0;
-  int Lead = 0;         // entries before the first whole row
-  double RowJump = 1;   // as TGridRoughness::RowJump, for the chosen rows
+  int Lead = 0;        // entries before the first whole row
+  double RowJump = 1;  // as TGridRoughness::RowJump, for the chosen rows
 };
 [[nodiscard]] TRowLayout ChooseRowLength(std::span<const std::int32_t> values, int max_columns);
 
@@ -91,8 +91,8 @@ inline constexpr TAxisKind kAxisKinds[] = {{1, false, false}, {1, false, true}, 
                                            {2, true, false},  {4, false, true}, {4, true, true}};
 
 // The entry at `offset` as a key that orders as the axis values do.
-[[nodiscard]] inline std::uint32_t AxisKey(std::span<const std::uint8_t> image,
-                                           std::int64_t offset, TAxisKind kind) {
+[[nodiscard]] inline std::uint32_t AxisKey(std::span<const std::uint8_t> image, std::int64_t offset,
+                                           TAxisKind kind) {
   const std::uint32_t value = ReadEntry(image, offset, kind.Width, kind.Little);
   if (kind.Width == 4) {
     // Floats order as their bits with the sign bit set for positives, all bits flipped for
@@ -112,7 +112,7 @@ inline constexpr TAxisKind kAxisKinds[] = {{1, false, false}, {1, false, true}, 
 struct TAxisEvidence {
   int NearCount = 0;  // entries of the axis ending at the data, 0 when none matches
   TAxisKind Near;
-  int FarCount = 0;   // entries of the axis before that one
+  int FarCount = 0;  // entries of the axis before that one
   TAxisKind Far;
   bool Counts = false;  // a byte or word before the axes gives their lengths
 };

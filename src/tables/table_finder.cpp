@@ -7,7 +7,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <string>
@@ -15,9 +14,9 @@
 
 namespace {
 
-constexpr int kBlock = 16;       // entries per block of the first pass
-constexpr int kLongestRow = 32;  // longest row (and lag) looked for
-constexpr int kMaxRows = 32;     // rows a table may grow to below one axis
+constexpr int kBlock = 16;                 // entries per block of the first pass
+constexpr int kLongestRow = 32;            // longest row (and lag) looked for
+constexpr int kMaxRows = 32;               // rows a table may grow to below one axis
 constexpr std::size_t kPieceLimit = 4096;  // entries of a smooth stretch laid out at once
 constexpr double kLeastScore = 25.0;       // candidates scoring less are left out
 constexpr double kCertainScore = 60.0;     // tables after axes scoring this are settled first
@@ -84,9 +83,8 @@ std::vector<std::int32_t> ShapeValues(std::span<const std::uint8_t> image, const
   const std::int64_t count = std::int64_t{shape.Rows} * shape.Columns;
   std::vector<std::int32_t> values(static_cast<std::size_t>(count));
   for (std::int64_t k = 0; k < count; ++k) {
-    values[static_cast<std::size_t>(k)] =
-        static_cast<std::int32_t>(ReadEntry(image, shape.Offset + k * shape.Width, shape.Width,
-                                            little));
+    values[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(
+        ReadEntry(image, shape.Offset + k * shape.Width, shape.Width, little));
   }
   return values;
 }
@@ -116,7 +114,8 @@ TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape,
     const auto rows = static_cast<double>(shape.Rows);
     const double row_step = down / ((rows - 1) * static_cast<double>(c));
     const double entry_step = c > 1 ? along / (rows * static_cast<double>(c - 1)) : 0.0;
-    const auto continues = [&](std::span<const std::int32_t> row, std::span<const std::int32_t> next) {
+    const auto continues = [&](std::span<const std::int32_t> row,
+                               std::span<const std::int32_t> next) {
       double apart = 0.0, own = 0.0;
       for (std::size_t k = 0; k < c; ++k) {
         apart += std::abs(row[k] - next[k]);
@@ -128,22 +127,24 @@ TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape,
     };
     const std::int64_t row_bytes = std::int64_t{shape.Columns} * shape.Width;
     const auto row_at = [&](std::int64_t offset) {
-      return ShapeValues(image, {offset, 1, shape.Columns, shape.Width, shape.Little}, shape.Little);
+      return ShapeValues(image, {offset, 1, shape.Columns, shape.Width, shape.Little},
+                         shape.Little);
     };
     const auto room = [&](std::int64_t offset) {
       return Fits(image, {offset, 1, shape.Columns, shape.Width, shape.Little});
     };
-    const std::int64_t above = shape.Offset - row_bytes, below = shape.Offset + row_bytes * shape.Rows;
+    const std::int64_t above = shape.Offset - row_bytes,
+                       below = shape.Offset + row_bytes * shape.Rows;
     if (room(above)) {
       const std::vector<std::int32_t> one = row_at(above);
       evidence.RowAbove = continues(one, std::span(values).first(c));
-      evidence.OpenAbove = evidence.RowAbove && room(above - row_bytes) &&
-                           continues(row_at(above - row_bytes), one);
+      evidence.OpenAbove =
+          evidence.RowAbove && room(above - row_bytes) && continues(row_at(above - row_bytes), one);
     }
     if (room(below + row_bytes)) {
       const std::vector<std::int32_t> one = row_at(below);
-      evidence.OpenBelow = continues(one, std::span(values).last(c)) &&
-                           continues(row_at(below + row_bytes), one);
+      evidence.OpenBelow =
+          continues(one, std::span(values).last(c)) && continues(row_at(below + row_bytes), one);
     }
   }
   evidence.Axes = axes;
@@ -164,8 +165,8 @@ void MeasureReadings(std::span<const std::uint8_t> image, const TShape& shape,
   const auto rough = [map](const TGridRoughness& g) { return map ? g.Combined : g.Row; };
   if (shape.Width == 2) {
     const std::int64_t bytes = std::int64_t{shape.Rows} * shape.Columns * 2;
-    const auto narrow = image.subspan(static_cast<std::size_t>(shape.Offset),
-                                      static_cast<std::size_t>(bytes));
+    const auto narrow =
+        image.subspan(static_cast<std::size_t>(shape.Offset), static_cast<std::size_t>(bytes));
     const std::vector<std::int32_t> bytes_read(narrow.begin(), narrow.end());
     evidence.Narrow = rough(MeasureGrid(bytes_read, 2 * shape.Columns, 8));
     evidence.Swapped =
@@ -191,26 +192,26 @@ void MeasureReadings(std::span<const std::uint8_t> image, const TShape& shape,
 
 TEvidence Measure(std::span<const std::uint8_t> image, const TShape& shape) {
   const std::vector<std::int32_t> values = ShapeValues(image, shape, shape.Little);
-  TEvidence evidence = MeasureCore(image, shape, values,
-                                   AxesBefore(image, shape.Offset, shape.Rows, shape.Columns));
+  TEvidence evidence =
+      MeasureCore(image, shape, values, AxesBefore(image, shape.Offset, shape.Rows, shape.Columns));
   MeasureReadings(image, shape, evidence);
   return evidence;
 }
 
-// The rule, in nats of evidence (log-likelihood of "table" over "anything else"):
-//   steps       each step between neighbours along a row, taken over the step the same
-//               values would take shuffled (r), counts ln 4 − 3r: a table's steps spread
-//               about a quarter of the shuffled ones, others' about as much; zero steps
-//               count ½ (flat stretches are not only tables'); steps down the columns count
-//               the same way when together they speak for a table; fill entries' share of
-//               the steps counts nothing;
-//   axes        a rising axis of m entries ending where the table starts (or before the one
-//               that does) comes about by chance once in m! places: ln m! each;
-//   lengths     the axis length stored in front of it: 3; both lengths in front of two axes
-//               lay the table out beyond doubt: 20;
-// rising runs before a table whose rows go on smoothly above or below it are rows, not axes.
-// Stripes (rough rows over flat columns), text and tables
-// rougher than noise score nothing; constant tables only count with two axes.
+// The rule, in nats of evidence (the log-likelihood of "table" over "anything else"):
+//   steps    each step between neighbours along a row counts ln 4 − 3r, r being the step
+//            over the step the same values would take shuffled: a table's steps are about a
+//            quarter of the shuffled ones, other bytes' about as large; zero steps count ½
+//            (fill and padding are flat too); steps down the columns count the same way when
+//            together they speak for the table; fill entries' share counts nothing;
+//   axes     a strictly rising axis of m entries ending where the table starts, or before
+//            the one that does, comes about by chance once in m! places: ln m! each;
+//   lengths  the axis length stored in front of it: 3; both lengths in front of two axes: 20.
+// Not tables: maps whose columns do not line up (rough down the columns without the change
+// gathering at row ends), 16-bit readings of 8-bit data, stretches whose halves are far
+// rougher than the whole (tables of other shapes mixed), stripes, text, constant runs (unless
+// between two axes). Rising runs before a table whose rows go on above or below it are its
+// own rows, not axes.
 double StepNats(const TEvidence& e, const TShape& shape) {
   const bool map = shape.Rows > 1;
   if (e.Grid.Spread <= 0) return 0.0;
@@ -244,12 +245,14 @@ double AxisNats(int entries) {
   // ln m! for the axis lengths met.
   static constexpr auto kLogFactorial = [] {
     std::array<double, 72> table{};
+    double log_m = 0.0;
     for (std::size_t m = 2; m < table.size(); ++m) {
-      // ln m = 2 atanh((m − 1)/(m + 1)), summed as a series: constexpr has no std::log.
-      const double z = (static_cast<double>(m) - 1.0) / (static_cast<double>(m) + 1.0);
+      // ln m = ln (m − 1) + 2 atanh(1 / (2m − 1)), the series summed (constexpr has no log).
+      const double z = 1.0 / (2.0 * static_cast<double>(m) - 1.0);
       double term = z, sum = 0.0;
-      for (int k = 1; k < 200; k += 2, term *= z * z) sum += term / k;
-      table[m] = table[m - 1] + 2.0 * sum;
+      for (int k = 1; k < 40; k += 2, term *= z * z) sum += term / k;
+      log_m += 2.0 * sum;
+      table[m] = table[m - 1] + log_m;
     }
     return table;
   }();
@@ -268,8 +271,8 @@ double Score(const TEvidence& e, const TShape& shape) {
                         e.Axes.NearCount == shape.Columns;
   const TAxisKind near = e.Axes.Near;
   const bool matching_pair =
-      both && (near.Width == 4 || (near.Width == shape.Width &&
-                                   (shape.Width == 1 || near.Little == shape.Little)));
+      both && (near.Width == 4 ||
+               (near.Width == shape.Width && (shape.Width == 1 || near.Little == shape.Little)));
   if (!(both && e.Axes.Counts) && (e.OpenAbove || e.OpenBelow || (like_row && !matching_pair))) {
     return steps;
   }
@@ -475,8 +478,9 @@ struct TSearch {
     const double down_steps = (rows - 1) * static_cast<double>(c);
     const auto nats = [&](double steps, std::int64_t sum, std::int64_t flat) {
       const double moving = steps - static_cast<double>(flat);
-      return (moving > 0 ? moving * (std::log(4.0) - 3.0 * static_cast<double>(sum) / moving / shuffled)
-                         : 0.0) +
+      return (moving > 0
+                  ? moving * (std::log(4.0) - 3.0 * static_cast<double>(sum) / moving / shuffled)
+                  : 0.0) +
              static_cast<double>(flat) * kFlatNats;
     };
     return nats(along_steps, along, flat_along) + std::max(0.0, nats(down_steps, down, flat_down));
@@ -508,10 +512,12 @@ struct TSearch {
            std::int64_t{shape.Rows} * shape.Columns >= 4;
   }
 
+  // Shapes are at most 8191 rows or columns (stretches are laid out in pieces).
   static std::uint64_t KeyOf(const TShape& shape) {
-    return static_cast<std::uint64_t>(shape.Offset) << 24 |
-           static_cast<std::uint64_t>(shape.Rows & 0x3FFF) << 10 |
-           static_cast<std::uint64_t>(shape.Columns & 0xFF) << 2 | ViewOf(shape.Width, shape.Little);
+    return static_cast<std::uint64_t>(shape.Offset) << 28 |
+           static_cast<std::uint64_t>(shape.Rows & 0x1FFF) << 15 |
+           static_cast<std::uint64_t>(shape.Columns & 0x1FFF) << 2 |
+           ViewOf(shape.Width, shape.Little);
   }
 
   // Of shapes over the same bytes, scores the one that looks best with the evidence its axes
@@ -520,14 +526,15 @@ struct TSearch {
     std::vector<std::pair<double, std::size_t>> ranked;
     for (std::size_t k = 0; k < shapes.size(); ++k) {
       if (!Fits(shapes[k].first)) continue;
-      ranked.push_back({QuickNats(ValuesOf(shapes[k].first), shapes[k].first.Columns) + shapes[k].second, k});
+      ranked.push_back(
+          {QuickNats(ValuesOf(shapes[k].first), shapes[k].first.Columns) + shapes[k].second, k});
     }
     std::sort(ranked.rbegin(), ranked.rend());
     if (!ranked.empty()) Consider(shapes[ranked.front().second].first);
     // And the one its axes speak for most.
-    const auto most = std::max_element(shapes.begin(), shapes.end(), [](const auto& a, const auto& b) {
-      return a.second < b.second;
-    });
+    const auto most =
+        std::max_element(shapes.begin(), shapes.end(),
+                         [](const auto& a, const auto& b) { return a.second < b.second; });
     if (most != shapes.end() && Fits(most->first)) Consider(most->first);
     shapes.clear();
   }
@@ -542,7 +549,8 @@ bool SmoothAt(const std::vector<TBlockKind>& kinds, std::int64_t offset, int wid
   for (std::int64_t b = block; b <= block + 1; ++b) {
     if (b >= static_cast<std::int64_t>(kinds.size())) break;
     const TBlockKind kind = kinds[static_cast<std::size_t>(b)];
-    if (kind == TBlockKind::Smooth || kind == TBlockKind::Flat || (mild && kind == TBlockKind::Mild)) {
+    if (kind == TBlockKind::Smooth || kind == TBlockKind::Flat ||
+        (mild && kind == TBlockKind::Mild)) {
       return true;
     }
   }
@@ -569,8 +577,8 @@ void AnchoredAt(TSearch& search, std::int64_t start, TAxisKind axis, int run) {
   std::vector<std::int32_t> keys(static_cast<std::size_t>(run));
   for (int k = 0; k < run; ++k) {
     // Keys halved to stay positive as 32-bit values; order is kept.
-    keys[static_cast<std::size_t>(k)] =
-        static_cast<std::int32_t>(AxisKey(image, run_start + std::int64_t{k} * axis.Width, axis) >> 1);
+    keys[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(
+        AxisKey(image, run_start + std::int64_t{k} * axis.Width, axis) >> 1);
   }
   // Where one run holds two axes, the second starts after the step that stands out most
   // from the steps around it.
@@ -721,16 +729,20 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
     const std::size_t count = image.size() / static_cast<std::size_t>(axis.Width);
     keys.resize(count);
     if (axis.Width < 4) {
-      const std::vector<std::int32_t>& values = search.Views[ViewOf(axis.Width, axis.Little)].Values;
+      const std::vector<std::int32_t>& values =
+          search.Views[ViewOf(axis.Width, axis.Little)].Values;
       const std::uint32_t flip = axis.Signed ? 1u << (8 * axis.Width - 1) : 0u;
-      for (std::size_t k = 0; k < count; ++k) keys[k] = static_cast<std::uint32_t>(values[k]) ^ flip;
+      for (std::size_t k = 0; k < count; ++k)
+        keys[k] = static_cast<std::uint32_t>(values[k]) ^ flip;
     } else {
-      for (std::size_t k = 0; k < count; ++k) keys[k] = AxisKey(image, static_cast<std::int64_t>(4 * k), axis);
+      for (std::size_t k = 0; k < count; ++k)
+        keys[k] = AxisKey(image, static_cast<std::int64_t>(4 * k), axis);
     }
     std::vector<std::uint8_t>& rises = search.Rises[kind];
     rises.assign(count, 1);
     for (std::size_t k = count; k-- > 1;) {
-      if (keys[k] > keys[k - 1]) rises[k - 1] = static_cast<std::uint8_t>(std::min(255, rises[k] + 1));
+      if (keys[k] > keys[k - 1])
+        rises[k - 1] = static_cast<std::uint8_t>(std::min(255, rises[k] + 1));
     }
     // Walk the maximal rising runs of this kind; each may end where a table starts.
     const int shortest = axis.Width == 1 ? 5 : axis.Width == 2 ? 4 : 3;
@@ -794,12 +806,13 @@ bool RowsThrough(TSearch& search, const TEntryView& view, std::size_t first, std
     steps += RowStep(row_values(row - c), row_values(row));
     ++joined;
     row -= c;
-    const auto [row_low, row_high] = std::minmax_element(row_values(row).begin(), row_values(row).end());
+    const auto [row_low, row_high] =
+        std::minmax_element(row_values(row).begin(), row_values(row).end());
     least = std::min(least, *row_low);
     most = std::max(most, *row_high);
   }
-  const int rows = RowsThatFit(all.subspan(row, end - row), columns,
-                               static_cast<int>((end - row) / c), ones);
+  const int rows =
+      RowsThatFit(all.subspan(row, end - row), columns, static_cast<int>((end - row) / c), ones);
   if (rows < 2) return false;
   const auto offset = [&](std::size_t entry) {
     return static_cast<std::int64_t>(entry) * view.Width;
@@ -847,7 +860,8 @@ void StretchCandidates(TSearch& search, std::size_t k, const TClaims& claims, TS
   const std::size_t blocks = kinds.size();
   std::size_t b = 0;
   while (b < blocks) {
-    if (!stage.Tell(static_cast<double>(b) / static_cast<double>(std::max<std::size_t>(1, blocks)))) {
+    if (!stage.Tell(static_cast<double>(b) /
+                    static_cast<double>(std::max<std::size_t>(1, blocks)))) {
       return;
     }
     if (kinds[b] != TBlockKind::Smooth) {
@@ -895,8 +909,8 @@ std::int64_t EndOf(const TShape& shape) {
 }
 
 // Keeps candidates of at least `least_score` in descending score whose bytes are free.
-void KeepDisjoint(std::vector<TScored>& candidates, TClaims& claims,
-                  std::vector<TScored>& kept, double least_score, TStage stage) {
+void KeepDisjoint(std::vector<TScored>& candidates, TClaims& claims, std::vector<TScored>& kept,
+                  double least_score, TStage stage) {
   std::stable_sort(candidates.begin(), candidates.end(),
                    [](const TScored& a, const TScored& b) { return a.Score > b.Score; });
   std::size_t n = 0;
@@ -932,7 +946,6 @@ void DropUnclearOrder(std::vector<TScored>& candidates, std::optional<bool> litt
     return c.Shape.Width == 2 && !c.OrderClear && c.Shape.Little != *little;
   });
 }
-
 
 std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> image,
                                                  TPacer& pacer) {
@@ -978,8 +991,8 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
   std::vector<TTableCandidate> result;
   result.reserve(kept.size());
   for (const TScored& c : kept) {
-    result.push_back({c.Shape.Offset, c.Shape.Rows, c.Shape.Columns, c.Shape.Width,
-                      c.Shape.Little, c.Score});
+    result.push_back(
+        {c.Shape.Offset, c.Shape.Rows, c.Shape.Columns, c.Shape.Width, c.Shape.Little, c.Score});
   }
   if (!pacer.Tell(1.0, true)) return std::nullopt;
   return result;
@@ -1017,8 +1030,7 @@ const char* Smoothness(double rough) {
 
 }  // namespace
 
-std::string CandidateReason(std::span<const std::uint8_t> image,
-                            const TTableCandidate& candidate) {
+std::string CandidateReason(std::span<const std::uint8_t> image, const TTableCandidate& candidate) {
   const TShape shape{candidate.Offset, candidate.Rows, candidate.Columns, candidate.Width,
                      candidate.LittleEndian};
   if (!Fits(image, shape) || shape.Offset % shape.Width != 0) return "not a table in this image";
@@ -1046,12 +1058,14 @@ std::string CandidateReason(std::span<const std::uint8_t> image,
     if (e.Axes.FarCount > 0) {
       text += Format(" and one of %s before that", axis_words(e.Axes.FarCount, e.Axes.Far).c_str());
     }
-    if (e.Axes.Counts) text += e.Axes.FarCount > 0 ? ", their lengths in front" : ", its length in front";
+    if (e.Axes.Counts)
+      text += e.Axes.FarCount > 0 ? ", their lengths in front" : ", its length in front";
   }
   if (shape.Width == 2) {
-    text += Format(", %s-endian reads %s (%.2f)", shape.Little ? "big" : "little",
-                   e.Swapped > 1.5 * (map ? e.Grid.Combined : e.Grid.Row) ? "rougher" : "about as smooth",
-                   e.Swapped);
+    text += Format(
+        ", %s-endian reads %s (%.2f)", shape.Little ? "big" : "little",
+        e.Swapped > 1.5 * (map ? e.Grid.Combined : e.Grid.Row) ? "rougher" : "about as smooth",
+        e.Swapped);
     text += Format(", bytes read singly %.2f", e.Narrow);
   }
   if (e.Halves > 0) text += Format(", rougher half %.2f", e.Halves);

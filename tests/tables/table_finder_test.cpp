@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <random>
 #include <string>
@@ -34,7 +33,8 @@ void AddCode(TBytes& out, std::size_t bytes, std::mt19937& random) {
 
 void AddText(TBytes& out, std::size_t bytes) {
   const std::string text = "Engine control unit, calibration data set 2004 (c) checksum error ";
-  for (std::size_t k = 0; k < bytes; ++k) out.push_back(static_cast<std::uint8_t>(text[k % text.size()]));
+  for (std::size_t k = 0; k < bytes; ++k)
+    out.push_back(static_cast<std::uint8_t>(text[k % text.size()]));
 }
 
 struct TPlanted {
@@ -116,8 +116,6 @@ TEST_P(PlantedMap, FoundWithItsShapeWidthAndByteOrder) {
     const std::int64_t end = scene.Offset + std::int64_t{map.Rows} * map.Columns * map.Width;
     const std::vector<TTableCandidate> found = FindTables(scene.Image);
     const std::vector<TTableCandidate> over = Over(found, scene.Offset, end);
-    for (const auto& o : found) std::printf("  seed %u at %lld (map %lld): %s\n", seed, (long long)o.Offset, (long long)scene.Offset, CandidateReason(scene.Image, o).c_str());
-    std::printf("  exact: %s\n", CandidateReason(scene.Image, {scene.Offset, map.Rows, map.Columns, map.Width, map.Little, 0}).c_str());
     ASSERT_EQ(over.size(), 1u) << "seed " << seed;
     const TTableCandidate& c = over.front();
     EXPECT_EQ(c.Offset, scene.Offset);
@@ -134,11 +132,13 @@ TEST_P(PlantedMap, FoundWithItsShapeWidthAndByteOrder) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Kinds, PlantedMap,
-    testing::Values(TPlanted{12, 10, 1, false, false, false}, TPlanted{9, 14, 1, false, true, false},
-                    TPlanted{16, 12, 2, false, true, false}, TPlanted{10, 8, 2, true, true, false},
-                    TPlanted{8, 11, 2, true, true, true}, TPlanted{14, 16, 2, false, false, false}));
+INSTANTIATE_TEST_SUITE_P(Kinds, PlantedMap,
+                         testing::Values(TPlanted{12, 10, 1, false, false, false},
+                                         TPlanted{9, 14, 1, false, true, false},
+                                         TPlanted{16, 12, 2, false, true, false},
+                                         TPlanted{10, 8, 2, true, true, false},
+                                         TPlanted{8, 11, 2, true, true, true},
+                                         TPlanted{14, 16, 2, false, false, false}));
 
 TEST(TableFinder, NoiseFillAndTextGiveNoCandidate) {
   std::mt19937 random(5);
@@ -160,8 +160,9 @@ TEST(TableFinder, NoiseFillAndTextGiveNoCandidate) {
 TEST(TableFinder, CandidatesComeByScoreAndDisjoint) {
   std::mt19937 random(11);
   TBytes image;
-  for (const TPlanted& map : {TPlanted{12, 10, 1, false, true, false}, TPlanted{6, 6, 1, false, false, false},
-                              TPlanted{16, 12, 2, true, true, true}, TPlanted{9, 16, 2, true, false, false}}) {
+  for (const TPlanted& map :
+       {TPlanted{12, 10, 1, false, true, false}, TPlanted{6, 6, 1, false, false, false},
+        TPlanted{16, 12, 2, true, true, true}, TPlanted{9, 16, 2, true, false, false}}) {
     AddCode(image, 1500, random);
     Plant(image, map, random);
   }
