@@ -6,20 +6,22 @@
 #include <cstdlib>
 #include <limits>
 
-TEntryView ReadEntries(std::span<const std::uint8_t> image, int width, bool little) {
+TEntryView ReadEntries(std::span<const std::uint8_t> image, int width, bool little,
+                       const std::function<bool()>& going_on) {
   TEntryView view;
   view.Width = width;
   view.LittleEndian = little;
   const std::size_t count = image.size() / static_cast<std::size_t>(width);
   view.Values.resize(count);
-  if (width == 1) {
-    std::copy(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(count),
-              view.Values.begin());
-  } else {
-    const int high = little ? 1 : 0;
-    for (std::size_t k = 0; k < count; ++k) {
-      view.Values[k] = (image[2 * k + static_cast<std::size_t>(high)] << 8) |
-                       image[2 * k + static_cast<std::size_t>(1 - high)];
+  const auto high = static_cast<std::size_t>(little ? 1 : 0);
+  for (std::size_t first = 0; first < count; first += 1 << 16) {
+    if (!going_on()) {
+      view.Values.resize(first);
+      break;
+    }
+    const std::size_t last = std::min(count, first + (1 << 16));
+    for (std::size_t k = first; k < last; ++k) {
+      view.Values[k] = width == 1 ? image[k] : image[2 * k + high] << 8 | image[2 * k + 1 - high];
     }
   }
   return view;

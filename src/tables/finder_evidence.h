@@ -5,6 +5,7 @@
 // of entries lines up, and rising runs (axes) ending where a table starts.
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -33,7 +34,9 @@ struct TEntryView {
   bool LittleEndian = false;
   std::vector<std::int32_t> Values;
 };
-[[nodiscard]] TEntryView ReadEntries(std::span<const std::uint8_t> image, int width, bool little);
+// `going_on` is asked every 64 Ki entries whether to go on; on false the view is cut short.
+[[nodiscard]] TEntryView ReadEntries(std::span<const std::uint8_t> image, int width, bool little,
+                                     const std::function<bool()>& going_on);
 
 // Mean |a − b| over all pairs of the values: the step a neighbour would take if the values
 // were shuffled. Zero when all are equal.

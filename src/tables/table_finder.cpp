@@ -297,7 +297,7 @@ std::vector<TBlockKind> ScanBlocks(const TEntryView& view, TStage stage) {
   const std::size_t blocks = v.size() > kBlock ? (v.size() - 1) / kBlock : 0;
   std::vector<TBlockKind> kinds(blocks, TBlockKind::Rough);
   for (std::size_t b = 0; b < blocks; ++b) {
-    if (b % 4096 == 0 && !stage.Tell(static_cast<double>(b) / static_cast<double>(blocks))) {
+    if (b % 1024 == 0 && !stage.Tell(static_cast<double>(b) / static_cast<double>(blocks))) {
       return {};
     }
     const std::int32_t* p = v.data() + b * kBlock;
@@ -727,29 +727,40 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
     // The keys of every entry of this kind, from the views where they hold them, and how far
     // each rises.
     const std::size_t count = image.size() / static_cast<std::size_t>(axis.Width);
-    keys.resize(count);
-    if (axis.Width < 4) {
-      const std::vector<std::int32_t>& values =
-          search.Views[ViewOf(axis.Width, axis.Little)].Values;
-      const std::uint32_t flip = axis.Signed ? 1u << (8 * axis.Width - 1) : 0u;
-      for (std::size_t k = 0; k < count; ++k)
-        keys[k] = static_cast<std::uint32_t>(values[k]) ^ flip;
-    } else {
-      for (std::size_t k = 0; k < count; ++k)
-        keys[k] = AxisKey(image, static_cast<std::int64_t>(4 * k), axis);
-    }
+    keys.clear();
+    keys.reserve(count);
+    const double part = static_cast<double>(kind);
+    if (!stage.Tell(part / parts)) return;
+    const std::vector<std::int32_t>& values =
+        search.Views[ViewOf(std::min(axis.Width, 2), axis.Little)].Values;
+    const std::uint32_t flip = axis.Signed && axis.Width < 4 ? 1u << (8 * axis.Width - 1) : 0u;
     std::vector<std::uint8_t>& rises = search.Rises[kind];
     rises.assign(count, 1);
-    for (std::size_t k = count; k-- > 1;) {
-      if (keys[k] > keys[k - 1])
-        rises[k - 1] = static_cast<std::uint8_t>(std::min(255, rises[k] + 1));
+    constexpr std::size_t kChunk = 1 << 16;
+    for (std::size_t first = 0; first < count; first += kChunk) {
+      if (!stage.Tell(part / parts)) return;
+      const std::size_t last = std::min(count, first + kChunk);
+      for (std::size_t k = first; k < last; ++k) {
+        keys.push_back(axis.Width < 4 ? static_cast<std::uint32_t>(values[k]) ^ flip
+                                      : AxisKey(image, static_cast<std::int64_t>(4 * k), axis));
+      }
+    }
+    for (std::size_t last = count; last > 1;) {
+      if (!stage.Tell(part / parts)) return;
+      const std::size_t first = last > kChunk ? last - kChunk : 1;
+      for (std::size_t k = last; k-- > first;) {
+        if (keys[k] > keys[k - 1]) {
+          rises[k - 1] = static_cast<std::uint8_t>(std::min(255, rises[k] + 1));
+        }
+      }
+      last = first;
     }
     // Walk the maximal rising runs of this kind; each may end where a table starts.
     const int shortest = axis.Width == 1 ? 5 : axis.Width == 2 ? 4 : 3;
-    const double part = static_cast<double>(kind);
+    if (!stage.Tell(part / parts)) return;
     int run = 0;
     for (std::size_t k = 0; k <= count; ++k) {
-      if ((k & 0x3FFF) == 0 &&
+      if ((k & 0xFF) == 0 &&
           !stage.Tell((part + static_cast<double>(k) / static_cast<double>(count + 1)) / parts)) {
         return;
       }
@@ -771,7 +782,7 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
   }
   const double done = static_cast<double>(std::size(kAxisKinds));
   for (std::int64_t at = 0; at < size; ++at) {
-    if ((at & 0xFFFF) == 0 &&
+    if ((at & 0xFF) == 0 &&
         !stage.Tell((done + static_cast<double>(at) / static_cast<double>(size)) / parts)) {
       return;
     }
@@ -951,10 +962,11 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
                                                  TPacer& pacer) {
   TSearch search;
   search.Image = image;
-  search.Tried.reserve(image.size() / 8);
   for (std::size_t k = 0; k < kDataKinds.size(); ++k) {
-    search.Views[k] = ReadEntries(image, kDataKinds[k].Width, kDataKinds[k].Little);
     if (!pacer.Tell(0.1 * static_cast<double>(k), true)) return std::nullopt;
+    search.Views[k] = ReadEntries(image, kDataKinds[k].Width, kDataKinds[k].Little,
+                                  [&] { return pacer.Tell(0.1 * static_cast<double>(k)); });
+    if (pacer.Stop()) return std::nullopt;
     search.Kinds[k] = ScanBlocks(search.Views[k], {pacer, 0.1 * static_cast<double>(k), 0.1});
     if (pacer.Stop()) return std::nullopt;
   }
