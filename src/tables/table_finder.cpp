@@ -531,11 +531,13 @@ struct TSearch {
     }
     std::sort(ranked.rbegin(), ranked.rend());
     if (!ranked.empty()) Consider(shapes[ranked.front().second].first);
-    // And the one its axes speak for most.
+    // And the one its axes speak for most, if they speak for it much.
     const auto most =
         std::max_element(shapes.begin(), shapes.end(),
                          [](const auto& a, const auto& b) { return a.second < b.second; });
-    if (most != shapes.end() && Fits(most->first)) Consider(most->first);
+    if (most != shapes.end() && most->second >= kLeastScore / 2 && Fits(most->first)) {
+      Consider(most->first);
+    }
     shapes.clear();
   }
 };
