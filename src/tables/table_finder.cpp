@@ -726,6 +726,9 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
   std::vector<std::uint32_t> keys;
   for (std::size_t kind = 0; kind < std::size(kAxisKinds); ++kind) {
     const TAxisKind axis = kAxisKinds[kind];
+    // Signed byte axes count as evidence before a table found otherwise; walking them too
+    // would cost more than it finds.
+    if (axis.Width == 1 && axis.Signed) continue;
     // The keys of every entry of this kind, from the views where they hold them, and how far
     // each rises.
     const std::size_t count = image.size() / static_cast<std::size_t>(axis.Width);
