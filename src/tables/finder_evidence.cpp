@@ -190,7 +190,7 @@ TRowLayout ChooseRowLength(std::span<const std::int32_t> values, int max_columns
   return layout;
 }
 
-double RowStep(std::span<const std::int32_t> a, std::span<const std::int32_t> b) {
+double RowsApart(std::span<const std::int32_t> a, std::span<const std::int32_t> b) {
   double sum = 0.0;
   for (std::size_t k = 0; k < a.size(); ++k) sum += std::abs(a[k] - b[k]);
   return sum / static_cast<double>(a.size());
@@ -205,7 +205,7 @@ bool RowJoins(std::span<const std::int32_t> row, std::span<const std::int32_t> n
   for (std::size_t k = 1; k < row.size(); ++k) along += std::abs(row[k] - row[k - 1]);
   along /= static_cast<double>(std::max<std::size_t>(1, row.size() - 1));
   if (along > 0.35 * range) return false;
-  return typical <= 0.0 || RowStep(row, next) <= std::max(0.3 * range, 2.5 * typical);
+  return typical <= 0.0 || RowsApart(row, next) <= std::max(0.3 * range, 2.5 * typical);
 }
 
 int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows,
@@ -225,7 +225,7 @@ int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows,
         std::count_if(row.begin(), row.end(), [ones](std::int32_t x) { return x == ones; });
     if (2 * static_cast<std::size_t>(fill) > c) break;
     if (!RowJoins(row, above, least, most, rows > 1 ? steps / (rows - 1) : 0.0)) break;
-    steps += RowStep(row, above);
+    steps += RowsApart(row, above);
     const auto [row_low, row_high] = std::minmax_element(row.begin(), row.end());
     least = std::min(least, *row_low);
     most = std::max(most, *row_high);
@@ -260,8 +260,8 @@ bool CountsBefore(std::span<const std::uint8_t> image, std::int64_t start, int f
     if (at < 0 || at % width != 0) continue;
     for (const bool little : {false, true}) {
       if (width == 1 && little) continue;
-      if (static_cast<int>(ReadEntry(image, at, width, little)) != first) continue;
-      if (count == 1 || static_cast<int>(ReadEntry(image, at + width, width, little)) == second) {
+      if (static_cast<int>(EntryAt(image, at, width, little)) != first) continue;
+      if (count == 1 || static_cast<int>(EntryAt(image, at + width, width, little)) == second) {
         return true;
       }
     }

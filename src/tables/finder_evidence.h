@@ -10,8 +10,8 @@
 #include <vector>
 
 // An entry of `width` bytes (1, 2 or 4) at `offset`, unsigned; the caller checks the bounds.
-[[nodiscard]] inline std::uint32_t ReadEntry(std::span<const std::uint8_t> image,
-                                             std::int64_t offset, int width, bool little) {
+[[nodiscard]] inline std::uint32_t EntryAt(std::span<const std::uint8_t> image, std::int64_t offset,
+                                           int width, bool little) {
   const std::uint8_t* p = image.data() + offset;
   switch (width) {
     case 1:
@@ -68,7 +68,7 @@ struct TRowLayout {
 [[nodiscard]] TRowLayout ChooseRowLength(std::span<const std::int32_t> values, int max_columns);
 
 // The mean difference between two rows of entries.
-[[nodiscard]] double RowStep(std::span<const std::int32_t> a, std::span<const std::int32_t> b);
+[[nodiscard]] double RowsApart(std::span<const std::int32_t> a, std::span<const std::int32_t> b);
 
 // Whether `row` continues a table next to its row `next`, the table's values so far lying in
 // low … high and its rows stepping `typical` from one to the next (0: not known yet): not
@@ -96,7 +96,7 @@ inline constexpr TAxisKind kAxisKinds[] = {{1, false, false}, {1, false, true}, 
 // The entry at `offset` as a key that orders as the axis values do.
 [[nodiscard]] inline std::uint32_t AxisKey(std::span<const std::uint8_t> image, std::int64_t offset,
                                            TAxisKind kind) {
-  const std::uint32_t value = ReadEntry(image, offset, kind.Width, kind.Little);
+  const std::uint32_t value = EntryAt(image, offset, kind.Width, kind.Little);
   if (kind.Width == 4) {
     // Floats order as their bits with the sign bit set for positives, all bits flipped for
     // negatives.

@@ -84,7 +84,7 @@ std::vector<std::int32_t> ShapeValues(std::span<const std::uint8_t> image, const
   std::vector<std::int32_t> values(static_cast<std::size_t>(count));
   for (std::int64_t k = 0; k < count; ++k) {
     values[static_cast<std::size_t>(k)] = static_cast<std::int32_t>(
-        ReadEntry(image, shape.Offset + k * shape.Width, shape.Width, little));
+        EntryAt(image, shape.Offset + k * shape.Width, shape.Width, little));
   }
   return values;
 }
@@ -687,10 +687,10 @@ void CountedAt(TSearch& search, std::int64_t at) {
   constexpr std::array<TDataKind, 3> kLengthKinds{{{1, false}, {2, false}, {2, true}}};
   for (const TDataKind length : kLengthKinds) {
     if (at % length.Width != 0 || at + 2 * length.Width > size) continue;
-    const auto first = static_cast<int>(ReadEntry(image, at, length.Width, length.Little));
+    const auto first = static_cast<int>(EntryAt(image, at, length.Width, length.Little));
     if (first < 3 || first > 2 * kLongestRow) continue;
     const auto second =
-        static_cast<int>(ReadEntry(image, at + length.Width, length.Width, length.Little));
+        static_cast<int>(EntryAt(image, at + length.Width, length.Width, length.Little));
     for (std::size_t k = 0; k < std::size(kAxisKinds); ++k) {
       const TAxisKind one = kAxisKinds[k];
       if (one.Signed && one.Width < 4) continue;  // counted axes are read unsigned first
@@ -819,7 +819,7 @@ bool RowsThrough(TSearch& search, const TEntryView& view, std::size_t first, std
   while (row >= first + c && !fill(row_values(row - c)) &&
          RowJoins(row_values(row - c), row_values(row), least, most,
                   joined > 0 ? steps / joined : 0.0)) {
-    steps += RowStep(row_values(row - c), row_values(row));
+    steps += RowsApart(row_values(row - c), row_values(row));
     ++joined;
     row -= c;
     const auto [row_low, row_high] =
