@@ -1083,7 +1083,7 @@ std::string CandidateReason(std::span<const std::uint8_t> image, const TTableCan
         ", %s-endian reads %s (%.2f)", shape.Little ? "big" : "little",
         e.Swapped > 1.5 * (map ? e.Grid.Combined : e.Grid.Row) ? "rougher" : "about as smooth",
         e.Swapped);
-    text += Format(", bytes read singly %.2f", e.Narrow);
+    text += Format(", read as bytes %.2f", e.Narrow);
   }
   if (e.Halves > 0) text += Format(", rougher half %.2f", e.Halves);
   if (e.Makeup.Fill > 0.1) text += Format(", %.0f %% fill", 100 * e.Makeup.Fill);
