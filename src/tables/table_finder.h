@@ -31,6 +31,8 @@ using FinderProgress = std::function<bool(double done)>;
 std::optional<std::vector<TTableCandidate>> FindTables(std::span<const std::uint8_t> image,
                                                        const FinderProgress& progress);
 
-// Why `candidate` was found: the evidence behind its score, in a line or two.
+// A short text of the evidence behind a candidate: its shape, how smooth its rows and columns
+// are next to the same values shuffled, the axes and lengths found before it, and how the
+// other byte order reads; for a tooltip.
 [[nodiscard]] std::string CandidateReason(std::span<const std::uint8_t> image,
                                           const TTableCandidate& candidate);
