@@ -1093,4 +1093,3 @@ std::string CandidateReason(std::span<const std::uint8_t> image, const TTableCan
   return text;
 }
 
-std::string CandidateReason(std::span<const std::uint8_t>, const TTableCandidate&) { return {}; }

@@ -38,7 +38,7 @@ std::vector<std::uint8_t> ImageWithAMap() {
   for (int y = 0; y < 12; ++y) put16(10 + 15 * y);
   for (int y = 0; y < 12; ++y) {
     for (int x = 0; x < 16; ++x) {
-      put16(static_cast<int>(800 + 40 * x + 25 * y + 30 * std::sin(x * 0.4 + y * 0.3)));
+      put16(static_cast<int>(1000 + 300 * std::sin(x * 0.3) + 40 * y));
     }
   }
   return image;
@@ -73,7 +73,9 @@ TEST_F(TableFinderTest, FindTablesListsCandidatesThatOpenAndBecomeDefinitions) {
   const QString address =
       QString::fromStdString(HexText(static_cast<std::int32_t>(0x10000 + first.Offset), 4));
   EXPECT_EQ(list->index(0, 0).data().toString(), address);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(finder));
   const QRect cell = finder->CandidateList->visualRect(list->index(0, 0));
+  QTest::mouseClick(finder->CandidateList->viewport(), Qt::LeftButton, {}, cell.center());
   QTest::mouseDClick(finder->CandidateList->viewport(), Qt::LeftButton, {}, cell.center());
   EXPECT_EQ(Main->TableAddress->text(), address);
   EXPECT_EQ(Main->Rows->text().toInt(), first.Rows);
