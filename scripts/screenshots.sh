@@ -107,6 +107,17 @@ shoot "$text" text-view.png
 click "$main" 174 "$buttons"  # show the graph view
 shoot "$(window '^GraphEdit$')" graph-view.png
 
+# Tools > Find Tables… (the menu's last item), then a candidate's tooltip.
+xdotool windowactivate --sync "$main"
+xdotool key alt+t
+sleep 0.5
+xdotool key Up Return
+sleep 2
+finder=$(window '^Find Tables$')
+xdotool mousemove --window "$finder" 60 70
+sleep 1.5
+shoot "$finder" table-finder.png
+
 for id in $(xdotool search --onlyvisible --name '.'); do
   xprop -id "$id" _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME(UTF8_STRING) = "\(.*\)"$/title: \1/p'
 done

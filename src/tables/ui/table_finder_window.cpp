@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -60,7 +61,10 @@ class TCandidateModel : public QAbstractTableModel {
   QVariant data(const QModelIndex& index, int role) const override {
     if (!checkIndex(index, CheckIndexOption::IndexIsValid)) return {};
     const TTableCandidate& candidate = candidates_[static_cast<std::size_t>(index.row())];
-    if (role == Qt::ToolTipRole) return Text(CandidateReason(image_, candidate));
+    // Rich text, so a long reason wraps.
+    if (role == Qt::ToolTipRole) {
+      return "<p>" + Text(CandidateReason(image_, candidate)).toHtmlEscaped() + "</p>";
+    }
     if (role == Qt::DecorationRole && index.column() == Picture) return PictureOf(index.row());
     if (role != Qt::DisplayRole) return {};
     switch (index.column()) {
@@ -187,6 +191,15 @@ void TTableFinder::ShowCandidates(std::vector<TTableCandidate> candidates,
                               : QString("%1 candidates in %2").arg(count).arg(source));
   CandidateList->resizeColumnsToContents();
   if (count > 0) CandidateList->selectRow(0);
+}
+
+void TTableFinder::showEvent(QShowEvent* event) {
+  // Centred on the screen when first shown; later the user's placement stays.
+  if (const QScreen* display = screen(); display && !placed_) {
+    placed_ = true;
+    move(display->availableGeometry().center() - rect().center());
+  }
+  QWidget::showEvent(event);
 }
 
 void TTableFinder::Clear() {

@@ -45,7 +45,11 @@ class TTableFinder : public QWidget {
   QTableView* CandidateList;
   QPushButton* AddToDefinitions;
 
+ protected:
+  void showEvent(QShowEvent* event) override;
+
  private:
   Hooks hooks_;
+  bool placed_ = false;
   TCandidateModel* model_;
 };
