@@ -7,6 +7,9 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numeric>
@@ -133,5 +136,39 @@ void BM_PlainPass4MiB(benchmark::State& state) {
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(image.size()));
 }
 BENCHMARK(BM_PlainPass4MiB)->Unit(benchmark::kMillisecond);
+
+// What the window's progress dialog sees: the longest time between two progress calls, and how
+// long the scan runs on after the call that stops it, stopped at every tenth of the way.
+void BM_FindTablesProgressAndCancel4MiB(benchmark::State& state) {
+  using Clock = std::chrono::steady_clock;
+  const TBytes image = RealLookingImage();
+  double longestGapMs = 0;
+  double longestCancelMs = 0;
+  for (auto _ : state) {
+    Clock::time_point last = Clock::now();
+    (void)FindTables(image, [&](double) {
+      const Clock::time_point now = Clock::now();
+      longestGapMs =
+          std::max(longestGapMs, std::chrono::duration<double, std::milli>(now - last).count());
+      last = now;
+      return true;
+    });
+    for (int tenth = 1; tenth < 10; ++tenth) {
+      Clock::time_point stopped{};
+      const auto result = FindTables(image, [&](double done) {
+        if (done < tenth / 10.0) return true;
+        stopped = Clock::now();
+        return false;
+      });
+      if (result) continue;  // the last call came before that share
+      longestCancelMs =
+          std::max(longestCancelMs,
+                   std::chrono::duration<double, std::milli>(Clock::now() - stopped).count());
+    }
+  }
+  state.counters["longest_gap_ms"] = longestGapMs;
+  state.counters["longest_cancel_ms"] = longestCancelMs;
+}
+BENCHMARK(BM_FindTablesProgressAndCancel4MiB)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
