@@ -8,8 +8,6 @@
 
 #include <algorithm>
 #include <chrono>
-
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <numeric>
