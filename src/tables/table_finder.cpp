@@ -782,6 +782,29 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
           AnchoredAt(search, at - std::int64_t{into} * axis.Width, axis, axis_run);
         }
       }
+      // An axis whose values lie below the data's runs on into the first row: the data then
+      // starts after the step that stands out most from the steps around it.
+      if (axis.Width < 4 && run >= 7 && run <= 2 * kLongestRow) {
+        const std::size_t from = k - static_cast<std::size_t>(run);
+        double best = 2.0;
+        int split = 0;
+        for (int b = 3; b + 2 <= run; ++b) {
+          const auto i = from + static_cast<std::size_t>(b);
+          const double step = static_cast<double>(keys[i]) - keys[i - 1];
+          const double around = (static_cast<double>(keys[i - 1]) - keys[i - 2] +
+                                 static_cast<double>(keys[i + 1]) - keys[i]) /
+                                2.0;
+          if (step > best * std::max(1.0, around)) {
+            best = step / std::max(1.0, around);
+            split = b;
+          }
+        }
+        if (split >= 3) {
+          AnchoredAt(search,
+                     static_cast<std::int64_t>(from + static_cast<std::size_t>(split)) * axis.Width,
+                     axis, split);
+        }
+      }
       run = 1;
     }
   }
@@ -1092,4 +1115,3 @@ std::string CandidateReason(std::span<const std::uint8_t> image, const TTableCan
   text += Format("; score %.1f", Score(e, shape));
   return text;
 }
-
