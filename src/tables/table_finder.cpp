@@ -763,7 +763,7 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
     // Walk the maximal rising runs of this kind; each may end where a table starts.
     const int shortest = axis.Width == 1 ? 5 : axis.Width == 2 ? 4 : 3;
     if (!stage.Tell(part / parts)) return;
-    int run = 0;
+    int run = 0, previous = 0;
     for (std::size_t k = 0; k <= count; ++k) {
       if ((k & 0xFF) == 0 &&
           !stage.Tell((part + static_cast<double>(k) / static_cast<double>(count + 1)) / parts)) {
@@ -782,9 +782,9 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
           AnchoredAt(search, at - std::int64_t{into} * axis.Width, axis, axis_run);
         }
       }
-      // An axis whose values lie below the data's runs on into the first row: the data then
-      // starts after the step that stands out most from the steps around it.
-      if (axis.Width < 4 && run >= 7 && run <= 2 * kLongestRow) {
+      // Two axes one after the other, the second's values below the data's so that its run
+      // goes on into the first row: the data starts after the step that stands out most.
+      if (axis.Width < 4 && previous >= shortest && run >= 7 && run <= 2 * kLongestRow) {
         const std::size_t from = k - static_cast<std::size_t>(run);
         double best = 2.0;
         int split = 0;
@@ -805,6 +805,7 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
                      axis, split);
         }
       }
+      previous = run;
       run = 1;
     }
   }
