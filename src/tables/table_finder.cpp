@@ -19,6 +19,7 @@ constexpr int kLongestRow = 32;            // longest row (and lag) looked for
 constexpr int kMaxRows = 32;               // rows a table may grow to below one axis
 constexpr std::size_t kPieceLimit = 4096;  // entries of a smooth stretch laid out at once
 constexpr double kLeastScore = 25.0;       // candidates scoring less are left out
+constexpr double kBareScore = 30.0;        // the same for candidates without axes
 constexpr double kCertainScore = 60.0;     // tables after axes scoring this are settled first
 constexpr double kFlatNats = 0.5;          // evidence of a zero step between neighbours
 constexpr double kLengthsNats = 20.0;      // evidence of both axis lengths stored before them
@@ -1025,6 +1026,8 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
   }
   DropUnclearOrder(search.Found, little ? little : ImageOrder(search.Found));
   search.Found.insert(search.Found.end(), anchored.begin(), anchored.end());
+  // Candidates with no axes before them stand on their smoothness alone: they need more.
+  std::erase_if(search.Found, [](const TScored& c) { return !c.Axed && c.Score < kBareScore; });
   KeepDisjoint(search.Found, claims, kept, kLeastScore, {pacer, 0.9, 0.05});
   if (!pacer.Tell(0.95, true)) return std::nullopt;
   std::stable_sort(kept.begin(), kept.end(),
