@@ -77,7 +77,38 @@ struct TEvidence {
   bool RowAbove = false;   // the entries before the first row read as a row of the table
   bool OpenAbove = false;  // the row before the first continues the table
   bool OpenBelow = false;  // the row after the last continues the table
+  bool AxisFirst = false;  // its first entries are an axis whose length stands before them
 };
+
+// Whether the entries at `offset` start a strictly rising run (of any axis kind, at least 4
+// entries) whose length stands in one of the two bytes or words before it, as lengths in
+// front of axes do: such bytes are an axis, not a table's first row.
+bool AxisWithLengthAt(std::span<const std::uint8_t> image, std::int64_t offset) {
+  const auto size = static_cast<std::int64_t>(image.size());
+  for (const TAxisKind kind : kAxisKinds) {
+    if (offset % kind.Width != 0) continue;
+    int run = 0;
+    std::uint32_t last = 0;
+    for (std::int64_t at = offset; at + kind.Width <= size && run < 2 * kLongestRow;
+         at += kind.Width) {
+      const std::uint32_t key = AxisKey(image, at, kind);
+      if (run > 0 && key <= last) break;
+      last = key;
+      ++run;
+    }
+    if (run < 4) continue;
+    for (const int width : {1, 2}) {
+      for (const bool little : {false, true}) {
+        if (width == 1 && little) continue;
+        for (int back = 1; back <= 2; ++back) {
+          const std::int64_t at = offset - std::int64_t{back} * width;
+          if (at >= 0 && static_cast<int>(EntryAt(image, at, width, little)) == run) return true;
+        }
+      }
+    }
+  }
+  return false;
+}
 
 std::vector<std::int32_t> ShapeValues(std::span<const std::uint8_t> image, const TShape& shape,
                                       bool little) {
@@ -149,6 +180,7 @@ TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape,
     }
   }
   evidence.Axes = axes;
+  evidence.AxisFirst = AxisWithLengthAt(image, shape.Offset);
   const std::int64_t bytes = std::int64_t{shape.Rows} * shape.Columns * shape.Width;
   evidence.Makeup = ByteMakeup(
       image.subspan(static_cast<std::size_t>(shape.Offset), static_cast<std::size_t>(bytes)),
@@ -262,6 +294,7 @@ double AxisNats(int entries) {
 }
 
 double Score(const TEvidence& e, const TShape& shape) {
+  if (e.AxisFirst) return 0.0;
   const double steps = StepNats(e, shape);
   // In a table that goes on smoothly above or below, rising runs before it are rows of the
   // same data, not axes, unless their lengths stand in front of them or two of them in the
@@ -700,6 +733,23 @@ void CountedAt(TSearch& search, std::int64_t at) {
       if (search.RisesFrom(axis, k, first)) {
         const std::int64_t data = axis + std::int64_t{first} * one.Width;
         for (const TDataKind d : kDataKinds) search.Consider({data, 1, first, d.Width, d.Little});
+      }
+      // A length and an axis, then another length and axis: a map.
+      if (search.RisesFrom(axis, k, first)) {
+        const std::int64_t then = axis + std::int64_t{first} * one.Width;
+        if (then + length.Width <= size) {
+          const auto other = static_cast<int>(EntryAt(image, then, length.Width, length.Little));
+          for (std::size_t j = 0; j < std::size(kAxisKinds); ++j) {
+            const TAxisKind two = kAxisKinds[j];
+            if (other < 3 || other > 2 * kLongestRow || (two.Signed && two.Width < 4)) continue;
+            if (!search.RisesFrom(then + length.Width, j, other)) continue;
+            const std::int64_t data = then + length.Width + std::int64_t{other} * two.Width;
+            for (const TDataKind d : kDataKinds) {
+              search.Consider({data, first, other, d.Width, d.Little});
+              search.Consider({data, other, first, d.Width, d.Little});
+            }
+          }
+        }
       }
       // Two lengths, two axes, a map.
       if (second < 2 || second > 2 * kLongestRow) continue;
