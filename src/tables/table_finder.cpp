@@ -312,8 +312,14 @@ double Score(const TEvidence& e, const TShape& shape) {
   }
   const double axes = AxisNats(e.Axes.NearCount) + AxisNats(e.Axes.FarCount) +
                       (e.Axes.Counts ? (both ? kLengthsNats : 3.0) : 0.0);
-  // A table needs entries that speak for it, or all equal ones between two axes.
-  if (steps > 0.0) return axes + steps;
+  // A table needs entries that speak for it, or all equal ones between two axes; two axes
+  // of its own kind, six entries or more each, with their lengths in front lay one out
+  // whatever its entries.
+  const bool laid_out = both && e.Axes.Counts && e.Axes.Far.Width == near.Width &&
+                        near.Width == shape.Width &&
+                        (shape.Width == 1 || near.Little == shape.Little) &&
+                        std::min(e.Axes.NearCount, e.Axes.FarCount) >= 6;
+  if (steps > 0.0 || laid_out) return axes + steps;
   const bool constant = e.Grid.Spread <= 0 && e.Makeup.Fill < 0.5;
   return constant && both ? axes : 0.0;
 }
@@ -457,10 +463,11 @@ struct TSearch {
   }
 
   // Scores a shape unless it was scored before or a quick look shows it rough.
-  void Consider(const TShape& shape) {
+  // `counted`: two axes and their lengths before it give its shape, smooth or not.
+  void Consider(const TShape& shape, bool counted = false) {
     if (!Fits(shape) || !Tried.insert(KeyOf(shape)).second) return;
     const std::span<const std::int32_t> values = ValuesOf(shape);
-    if (!LooksSmooth(values, shape.Columns)) return;
+    if (!counted && !LooksSmooth(values, shape.Columns)) return;
     // Most the shape could score: its steps (estimated, with room to spare) and the evidence
     // of the axes before it.
     const TAxisEvidence axes = AxesBefore(Image, shape.Offset, shape.Rows, shape.Columns);
@@ -475,10 +482,13 @@ struct TSearch {
       score = Score(e, shape);
     }
     const double own = shape.Rows > 1 ? e.Grid.Combined : e.Grid.Row;
-    const bool laid_out = e.Axes.NearCount > 0 && e.Axes.FarCount > 0 && e.Axes.Counts;
+    const double steps = StepNats(e, shape);
+    // Laid out by its axes and lengths, and settled first, when its entries speak for it too.
+    const bool laid_out =
+        e.Axes.NearCount > 0 && e.Axes.FarCount > 0 && e.Axes.Counts && steps > 0.0;
     if (score > 0) {
-      Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out,
-                       score > StepNats(e, shape)});
+      Found.push_back(
+          {shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out, score > steps});
     }
   }
 
@@ -762,8 +772,8 @@ void CountedAt(TSearch& search, std::int64_t at) {
         if (!search.RisesFrom(next, j, second)) continue;
         const std::int64_t data = next + std::int64_t{second} * two.Width;
         for (const TDataKind d : kDataKinds) {
-          search.Consider({data, first, second, d.Width, d.Little});
-          search.Consider({data, second, first, d.Width, d.Little});
+          search.Consider({data, first, second, d.Width, d.Little}, true);
+          search.Consider({data, second, first, d.Width, d.Little}, true);
         }
       }
     }
