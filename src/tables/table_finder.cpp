@@ -84,6 +84,21 @@ struct TEvidence {
 // entries) whose length stands in one of the two bytes or words before it, as lengths in
 // front of axes do: such bytes are an axis, not a table's first row.
 bool AxisWithLengthAt(std::span<const std::uint8_t> image, std::int64_t offset) {
+  // The lengths that may stand before it, looked at first as they rule out most places.
+  std::array<int, 6> lengths{};
+  std::size_t count = 0;
+  for (const int width : {1, 2}) {
+    for (const bool little : {false, true}) {
+      if (width == 1 && little) continue;
+      for (int back = 1; back <= 2; ++back) {
+        const std::int64_t at = offset - std::int64_t{back} * width;
+        if (at < 0) continue;
+        const auto length = static_cast<int>(EntryAt(image, at, width, little));
+        if (length >= 4 && length <= 2 * kLongestRow) lengths[count++] = length;
+      }
+    }
+  }
+  if (count == 0) return false;
   const auto size = static_cast<std::int64_t>(image.size());
   for (const TAxisKind kind : kAxisKinds) {
     if (offset % kind.Width != 0) continue;
@@ -96,15 +111,9 @@ bool AxisWithLengthAt(std::span<const std::uint8_t> image, std::int64_t offset) 
       last = key;
       ++run;
     }
-    if (run < 4) continue;
-    for (const int width : {1, 2}) {
-      for (const bool little : {false, true}) {
-        if (width == 1 && little) continue;
-        for (int back = 1; back <= 2; ++back) {
-          const std::int64_t at = offset - std::int64_t{back} * width;
-          if (at >= 0 && static_cast<int>(EntryAt(image, at, width, little)) == run) return true;
-        }
-      }
+    if (std::find(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(count), run) !=
+        lengths.begin() + static_cast<std::ptrdiff_t>(count)) {
+      return true;
     }
   }
   return false;
