@@ -293,6 +293,9 @@ TAxisEvidence AxesBefore(std::span<const std::uint8_t> image, std::int64_t offse
       std::int64_t start = offset - std::int64_t{count} * near.Width;
       const int other = lengths[1 - pick];
       bool merged = false;
+      // Each axis may have its length right before it instead: the far axis then ends
+      // where the near axis' length starts.
+      int gap = 0;
       if (rows > 1 && other >= 3 && other <= longest) {
         for (const TAxisKind far : kAxisKinds) {
           const int far_run = RisingRunBefore(image, start, far, kRunLimit);
@@ -303,11 +306,28 @@ TAxisEvidence AxesBefore(std::span<const std::uint8_t> image, std::int64_t offse
                    far.Signed == near.Signed && run - count == far_run;
           break;
         }
+        for (const int width : {1, 2}) {
+          if (found.FarCount > 0 || !CountsBefore(image, start, count, 0)) break;
+          if (start - width < 0 || (start - width) % width != 0) continue;
+          for (const TAxisKind far : kAxisKinds) {
+            const int far_run = RisingRunBefore(image, start - width, far, kRunLimit);
+            if (far_run < other || far_run > other + 1 ||
+                !CountsBefore(image, start - width - std::int64_t{other} * far.Width, other, 0)) {
+              continue;
+            }
+            found.FarCount = other;
+            found.Far = far;
+            gap = width;
+            break;
+          }
+        }
       }
       // The near run must end where the axis starts, give or take lengths in front of it,
       // unless it runs on into the far axis.
       if (run > count + 2 && !merged) continue;
-      if (found.FarCount > 0) {
+      if (gap > 0) {
+        found.Counts = true;
+      } else if (found.FarCount > 0) {
         start -= std::int64_t{other} * found.Far.Width;
         found.Counts =
             CountsBefore(image, start, other, count) || CountsBefore(image, start, count, other);

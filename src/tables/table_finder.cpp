@@ -19,6 +19,7 @@ constexpr int kLongestRow = 32;            // longest row (and lag) looked for
 constexpr int kMaxRows = 32;               // rows a table may grow to below one axis
 constexpr std::size_t kPieceLimit = 4096;  // entries of a smooth stretch laid out at once
 constexpr double kLeastScore = 25.0;       // candidates scoring less are left out
+constexpr double kBareScore = 30.0;        // the same for candidates without axes
 constexpr double kCertainScore = 60.0;     // tables after axes scoring this are settled first
 constexpr double kFlatNats = 0.5;          // evidence of a zero step between neighbours
 constexpr double kLengthsNats = 20.0;      // evidence of both axis lengths stored before them
@@ -76,7 +77,47 @@ struct TEvidence {
   bool RowAbove = false;   // the entries before the first row read as a row of the table
   bool OpenAbove = false;  // the row before the first continues the table
   bool OpenBelow = false;  // the row after the last continues the table
+  bool AxisFirst = false;  // its first entries are an axis whose length stands before them
 };
+
+// Whether the entries at `offset` start a strictly rising run (of any axis kind, at least 4
+// entries) whose length stands in one of the two bytes or words before it, as lengths in
+// front of axes do: such bytes are an axis, not a table's first row.
+bool AxisWithLengthAt(std::span<const std::uint8_t> image, std::int64_t offset) {
+  // The lengths that may stand before it, looked at first as they rule out most places.
+  std::array<int, 6> lengths{};
+  std::size_t count = 0;
+  for (const int width : {1, 2}) {
+    for (const bool little : {false, true}) {
+      if (width == 1 && little) continue;
+      for (int back = 1; back <= 2; ++back) {
+        const std::int64_t at = offset - std::int64_t{back} * width;
+        if (at < 0) continue;
+        const auto length = static_cast<int>(EntryAt(image, at, width, little));
+        if (length >= 4 && length <= 2 * kLongestRow) lengths[count++] = length;
+      }
+    }
+  }
+  if (count == 0) return false;
+  const auto size = static_cast<std::int64_t>(image.size());
+  for (const TAxisKind kind : kAxisKinds) {
+    if (offset % kind.Width != 0) continue;
+    int run = 0;
+    std::uint32_t last = 0;
+    for (std::int64_t at = offset; at + kind.Width <= size && run < 2 * kLongestRow;
+         at += kind.Width) {
+      const std::uint32_t key = AxisKey(image, at, kind);
+      if (run > 0 && key <= last) break;
+      last = key;
+      ++run;
+    }
+    if (std::find(lengths.begin(), lengths.begin() + static_cast<std::ptrdiff_t>(count), run) !=
+        lengths.begin() + static_cast<std::ptrdiff_t>(count)) {
+      return true;
+    }
+  }
+  return false;
+}
 
 std::vector<std::int32_t> ShapeValues(std::span<const std::uint8_t> image, const TShape& shape,
                                       bool little) {
@@ -148,6 +189,7 @@ TEvidence MeasureCore(std::span<const std::uint8_t> image, const TShape& shape,
     }
   }
   evidence.Axes = axes;
+  evidence.AxisFirst = AxisWithLengthAt(image, shape.Offset);
   const std::int64_t bytes = std::int64_t{shape.Rows} * shape.Columns * shape.Width;
   evidence.Makeup = ByteMakeup(
       image.subspan(static_cast<std::size_t>(shape.Offset), static_cast<std::size_t>(bytes)),
@@ -261,6 +303,7 @@ double AxisNats(int entries) {
 }
 
 double Score(const TEvidence& e, const TShape& shape) {
+  if (e.AxisFirst) return 0.0;
   const double steps = StepNats(e, shape);
   // In a table that goes on smoothly above or below, rising runs before it are rows of the
   // same data, not axes, unless their lengths stand in front of them or two of them in the
@@ -278,8 +321,14 @@ double Score(const TEvidence& e, const TShape& shape) {
   }
   const double axes = AxisNats(e.Axes.NearCount) + AxisNats(e.Axes.FarCount) +
                       (e.Axes.Counts ? (both ? kLengthsNats : 3.0) : 0.0);
-  // A table needs entries that speak for it, or all equal ones between two axes.
-  if (steps > 0.0) return axes + steps;
+  // A table needs entries that speak for it, or all equal ones between two axes; two axes
+  // of its own kind, six entries or more each, with their lengths in front lay one out
+  // whatever its entries.
+  const bool laid_out = both && e.Axes.Counts && e.Axes.Far.Width == near.Width &&
+                        near.Width == shape.Width &&
+                        (shape.Width == 1 || near.Little == shape.Little) &&
+                        std::min(e.Axes.NearCount, e.Axes.FarCount) >= 6;
+  if (steps > 0.0 || laid_out) return axes + steps;
   const bool constant = e.Grid.Spread <= 0 && e.Makeup.Fill < 0.5;
   return constant && both ? axes : 0.0;
 }
@@ -423,10 +472,11 @@ struct TSearch {
   }
 
   // Scores a shape unless it was scored before or a quick look shows it rough.
-  void Consider(const TShape& shape) {
+  // `counted`: two axes and their lengths before it give its shape, smooth or not.
+  void Consider(const TShape& shape, bool counted = false) {
     if (!Fits(shape) || !Tried.insert(KeyOf(shape)).second) return;
     const std::span<const std::int32_t> values = ValuesOf(shape);
-    if (!LooksSmooth(values, shape.Columns)) return;
+    if (!counted && !LooksSmooth(values, shape.Columns)) return;
     // Most the shape could score: its steps (estimated, with room to spare) and the evidence
     // of the axes before it.
     const TAxisEvidence axes = AxesBefore(Image, shape.Offset, shape.Rows, shape.Columns);
@@ -441,10 +491,13 @@ struct TSearch {
       score = Score(e, shape);
     }
     const double own = shape.Rows > 1 ? e.Grid.Combined : e.Grid.Row;
-    const bool laid_out = e.Axes.NearCount > 0 && e.Axes.FarCount > 0 && e.Axes.Counts;
+    const double steps = StepNats(e, shape);
+    // Laid out by its axes and lengths, and settled first, when its entries speak for it too.
+    const bool laid_out =
+        e.Axes.NearCount > 0 && e.Axes.FarCount > 0 && e.Axes.Counts && steps > 0.0;
     if (score > 0) {
-      Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out,
-                       score > StepNats(e, shape)});
+      Found.push_back(
+          {shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out, score > steps});
     }
   }
 
@@ -700,6 +753,23 @@ void CountedAt(TSearch& search, std::int64_t at) {
         const std::int64_t data = axis + std::int64_t{first} * one.Width;
         for (const TDataKind d : kDataKinds) search.Consider({data, 1, first, d.Width, d.Little});
       }
+      // A length and an axis, then another length and axis: a map.
+      if (search.RisesFrom(axis, k, first)) {
+        const std::int64_t then = axis + std::int64_t{first} * one.Width;
+        if (then + length.Width <= size) {
+          const auto other = static_cast<int>(EntryAt(image, then, length.Width, length.Little));
+          for (std::size_t j = 0; j < std::size(kAxisKinds); ++j) {
+            const TAxisKind two = kAxisKinds[j];
+            if (other < 3 || other > 2 * kLongestRow || (two.Signed && two.Width < 4)) continue;
+            if (!search.RisesFrom(then + length.Width, j, other)) continue;
+            const std::int64_t data = then + length.Width + std::int64_t{other} * two.Width;
+            for (const TDataKind d : kDataKinds) {
+              search.Consider({data, first, other, d.Width, d.Little});
+              search.Consider({data, other, first, d.Width, d.Little});
+            }
+          }
+        }
+      }
       // Two lengths, two axes, a map.
       if (second < 2 || second > 2 * kLongestRow) continue;
       const std::int64_t axes = at + 2 * length.Width;
@@ -711,8 +781,8 @@ void CountedAt(TSearch& search, std::int64_t at) {
         if (!search.RisesFrom(next, j, second)) continue;
         const std::int64_t data = next + std::int64_t{second} * two.Width;
         for (const TDataKind d : kDataKinds) {
-          search.Consider({data, first, second, d.Width, d.Little});
-          search.Consider({data, second, first, d.Width, d.Little});
+          search.Consider({data, first, second, d.Width, d.Little}, true);
+          search.Consider({data, second, first, d.Width, d.Little}, true);
         }
       }
     }
@@ -763,7 +833,7 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
     // Walk the maximal rising runs of this kind; each may end where a table starts.
     const int shortest = axis.Width == 1 ? 5 : axis.Width == 2 ? 4 : 3;
     if (!stage.Tell(part / parts)) return;
-    int run = 0;
+    int run = 0, previous = 0;
     for (std::size_t k = 0; k <= count; ++k) {
       if ((k & 0xFF) == 0 &&
           !stage.Tell((part + static_cast<double>(k) / static_cast<double>(count + 1)) / parts)) {
@@ -782,6 +852,30 @@ void AnchoredCandidates(TSearch& search, TStage stage) {
           AnchoredAt(search, at - std::int64_t{into} * axis.Width, axis, axis_run);
         }
       }
+      // Two axes one after the other, the second's values below the data's so that its run
+      // goes on into the first row: the data starts after the step that stands out most.
+      if (axis.Width < 4 && previous >= shortest && run >= 7 && run <= 2 * kLongestRow) {
+        const std::size_t from = k - static_cast<std::size_t>(run);
+        double best = 2.0;
+        int split = 0;
+        for (int b = 3; b + 2 <= run; ++b) {
+          const auto i = from + static_cast<std::size_t>(b);
+          const double step = static_cast<double>(keys[i]) - keys[i - 1];
+          const double around = (static_cast<double>(keys[i - 1]) - keys[i - 2] +
+                                 static_cast<double>(keys[i + 1]) - keys[i]) /
+                                2.0;
+          if (step > best * std::max(1.0, around)) {
+            best = step / std::max(1.0, around);
+            split = b;
+          }
+        }
+        if (split >= 3) {
+          AnchoredAt(search,
+                     static_cast<std::int64_t>(from + static_cast<std::size_t>(split)) * axis.Width,
+                     axis, split);
+        }
+      }
+      previous = run;
       run = 1;
     }
   }
@@ -1001,6 +1095,8 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
   }
   DropUnclearOrder(search.Found, little ? little : ImageOrder(search.Found));
   search.Found.insert(search.Found.end(), anchored.begin(), anchored.end());
+  // Candidates with no axes before them stand on their smoothness alone: they need more.
+  std::erase_if(search.Found, [](const TScored& c) { return !c.Axed && c.Score < kBareScore; });
   KeepDisjoint(search.Found, claims, kept, kLeastScore, {pacer, 0.9, 0.05});
   if (!pacer.Tell(0.95, true)) return std::nullopt;
   std::stable_sort(kept.begin(), kept.end(),
@@ -1092,4 +1188,3 @@ std::string CandidateReason(std::span<const std::uint8_t> image, const TTableCan
   text += Format("; score %.1f", Score(e, shape));
   return text;
 }
-

@@ -74,16 +74,19 @@ TEST(FinderEvidence, AxesAndTheirLengthsBeforeATable) {
     int Width;
     bool Little;
     bool Lengths;
+    bool EachBefore;  // each length right before its own axis
   };
-  for (const TCase& kind : {TCase{1, false, false}, TCase{1, false, true}, TCase{2, false, true},
-                            TCase{2, true, true}}) {
+  for (const TCase& kind :
+       {TCase{1, false, false, false}, TCase{1, false, true, false}, TCase{2, false, true, false},
+        TCase{2, true, true, false}, TCase{1, false, true, true}, TCase{2, true, true, true}}) {
     TBytes image(8, 0x99);
     if (kind.Lengths) {
       Put(image, 6, kind.Width, kind.Little);
-      Put(image, 5, kind.Width, kind.Little);
+      if (!kind.EachBefore) Put(image, 5, kind.Width, kind.Little);
     }
     for (int k = 0; k < 6; ++k)
       Put(image, static_cast<std::uint32_t>(10 + 20 * k), kind.Width, kind.Little);
+    if (kind.EachBefore) Put(image, 5, kind.Width, kind.Little);
     for (int k = 0; k < 5; ++k)
       Put(image, static_cast<std::uint32_t>(5 + 7 * k * k), kind.Width, kind.Little);
     const auto data = static_cast<std::int64_t>(image.size());

@@ -44,20 +44,28 @@ struct TPlanted {
   bool Little;
   bool Axes;     // two rising axes right before the data
   bool Lengths;  // and their lengths before them
+  // The columns' axis first, over more than the data's range, then the rows' axis below the
+  // data's values, so that its rising run goes on into the first row.
+  bool ColumnsFirst = false;
 };
 
 // A smooth surface, its entries aligned to their width; returns the offset of its first entry.
 std::int64_t Plant(TBytes& out, const TPlanted& map, std::mt19937& random) {
   while (out.size() % static_cast<std::size_t>(map.Width) != 0) out.push_back(0x5A);
   const double top = map.Width == 1 ? 230.0 : 52000.0;
+  const bool rows_first = !map.ColumnsFirst;
   if (map.Lengths) {
-    Put(out, static_cast<std::uint32_t>(map.Rows), map.Width, map.Little);
-    Put(out, static_cast<std::uint32_t>(map.Columns), map.Width, map.Little);
+    Put(out, static_cast<std::uint32_t>(rows_first ? map.Rows : map.Columns), map.Width,
+        map.Little);
+    Put(out, static_cast<std::uint32_t>(rows_first ? map.Columns : map.Rows), map.Width,
+        map.Little);
   }
   if (map.Axes) {
     // Axes in their own units: spaced closer at the low end, over a range of their own.
-    for (const int count : {map.Rows, map.Columns}) {
-      const double low = count == map.Rows ? 0.02 : 0.3, high = count == map.Rows ? 0.98 : 0.6;
+    for (const bool rows : {rows_first, !rows_first}) {
+      const int count = rows ? map.Rows : map.Columns;
+      const double low = rows ? (rows_first ? 0.02 : 0.01) : (rows_first ? 0.3 : 0.05),
+                   high = rows ? (rows_first ? 0.98 : 0.06) : (rows_first ? 0.6 : 1.05);
       for (int k = 0; k < count; ++k) {
         const double t = static_cast<double>(k) / (count - 1);
         Put(out, static_cast<std::uint32_t>(top * (low + (high - low) * t * t)) + k, map.Width,
@@ -138,7 +146,9 @@ INSTANTIATE_TEST_SUITE_P(Kinds, PlantedMap,
                                          TPlanted{16, 12, 2, false, true, false},
                                          TPlanted{10, 8, 2, true, true, false},
                                          TPlanted{8, 11, 2, true, true, true},
-                                         TPlanted{14, 16, 2, false, false, false}));
+                                         TPlanted{14, 16, 2, false, false, false},
+                                         TPlanted{12, 16, 2, true, true, false, true},
+                                         TPlanted{6, 6, 1, false, true, true, true}));
 
 TEST(TableFinder, NoiseFillAndTextGiveNoCandidate) {
   std::mt19937 random(5);
