@@ -80,7 +80,7 @@ std::int64_t EndOf(const TTableCandidate& c) {
 }
 
 bool Finds(const TTableCandidate& c, const TKnown& t) {
-  if (c.Width != t.Width || (t.Width > 1 && c.LittleEndian != t.Little)) return false;
+  if (c.Width != t.Width || c.LittleEndian != t.Little) return false;
   if (t.Rows > 1 && c.Columns != t.Columns) return false;
   return 2 * Overlap(c.Offset, EndOf(c), t.Offset, EndOf(t)) >= EndOf(t) - t.Offset;
 }

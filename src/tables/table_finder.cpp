@@ -1093,7 +1093,8 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
     StretchCandidates(search, k, claims, {pacer, 0.6 + 0.1 * static_cast<double>(k), 0.1});
     if (pacer.Stop()) return std::nullopt;
   }
-  DropUnclearOrder(search.Found, little ? little : ImageOrder(search.Found));
+  const std::optional<bool> imageLittle = little ? little : ImageOrder(search.Found);
+  DropUnclearOrder(search.Found, imageLittle);
   search.Found.insert(search.Found.end(), anchored.begin(), anchored.end());
   // Candidates with no axes before them stand on their smoothness alone: they need more.
   std::erase_if(search.Found, [](const TScored& c) { return !c.Axed && c.Score < kBareScore; });
@@ -1103,9 +1104,12 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
                    [](const TScored& a, const TScored& b) { return a.Score > b.Score; });
   std::vector<TTableCandidate> result;
   result.reserve(kept.size());
+  // One-byte entries read alike in either order: they take the order of the image's wider
+  // tables, as definitions of the image give them (big-endian when nothing tells).
   for (const TScored& c : kept) {
+    const bool littleEndian = c.Shape.Width == 1 ? imageLittle.value_or(false) : c.Shape.Little;
     result.push_back(
-        {c.Shape.Offset, c.Shape.Rows, c.Shape.Columns, c.Shape.Width, c.Shape.Little, c.Score});
+        {c.Shape.Offset, c.Shape.Rows, c.Shape.Columns, c.Shape.Width, littleEndian, c.Score});
   }
   if (!pacer.Tell(1.0, true)) return std::nullopt;
   return result;
