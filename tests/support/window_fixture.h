@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/ui/main_window.h"
 #include "app/shared_state.h"
 #include "app/startup.h"
+#include "app/ui/main_window.h"
 #include "app/ui/windows.h"
 
 #include <QAction>

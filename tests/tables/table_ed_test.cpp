@@ -663,7 +663,8 @@ TEST_F(TableEdTest, AddTableValidatesTheAddressAndAddsNothing) {
   EXPECT_EQ(TableEd->TableList2->model()->rowCount(), 2);
   // Cancelled file dialogs of Load Tables and Save Tables change nothing either.
   for (QPushButton* button : {TableEd->LoadQVT, TableEd->SaveQVT}) {
-    const auto seen = ModalScript().CancelDialog().Run([&] { QTest::mouseClick(button, Qt::LeftButton); });
+    const auto seen =
+        ModalScript().CancelDialog().Run([&] { QTest::mouseClick(button, Qt::LeftButton); });
     EXPECT_EQ(seen.size(), 1u) << Describe(seen);
   }
   EXPECT_EQ(TableEd->TableList1->model()->rowCount(), 2);

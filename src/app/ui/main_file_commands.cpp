@@ -114,7 +114,7 @@ void TMain::LoadFile(const QString& chosen) {
   if (loaded.result == FileResult::Cancelled) return;
   if (Succeeded(loaded.result)) {
     session_.Replace(std::move(loaded.bytes), path);  // a new file starts a fresh history
-    TableFinder->Clear();  // its candidates lay in the image that went
+    TableFinder->Clear();                             // its candidates lay in the image that went
     ShowImageLoaded(path);
     SetFileControlsEnabled(true);
   }
@@ -192,10 +192,9 @@ void TMain::FindTablesClick() {
   const std::string& path = session_.Image().FileName;
   // Shown at once: even a large image is scanned in about a second.
   FileProgress progress(this, "Finding tables in", path, true, 0);
-  std::optional<std::vector<TTableCandidate>> found =
-      ::FindTables(image, [&](double done) {
-        return progress.Step(static_cast<std::uint64_t>(std::clamp(done, 0.0, 1.0) * 1000), 1000);
-      });
+  std::optional<std::vector<TTableCandidate>> found = ::FindTables(image, [&](double done) {
+    return progress.Step(static_cast<std::uint64_t>(std::clamp(done, 0.0, 1.0) * 1000), 1000);
+  });
   if (!found) return;  // cancelled: the finder shows what it showed before
   TableFinder->ShowCandidates(std::move(*found), {image.begin(), image.end()},
                               session_.Cursor().BaseAddress, QFileInfo(Text(path)).fileName());

@@ -2,15 +2,15 @@
 
 #include "app/ui/controls.h"
 
+#include "app/number_text.h"
+#include "app/shared_state.h"
 #include "app/ui/file_progress.h"
 #include "app/ui/handlers.h"
 #include "app/ui/main_window.h"
-#include "app/number_text.h"
-#include "app/shared_state.h"
 #include "app/ui/windows.h"
-#include "tables/ui/definition_list_model.h"
 #include "tables/definition_file.h"
 #include "tables/definition_panel.h"
+#include "tables/ui/definition_list_model.h"
 #include "tables/xdf_file.h"
 
 #include <QCheckBox>
