@@ -434,9 +434,10 @@ class TClaims {
 struct TScored {
   TShape Shape;
   double Score = 0;
-  bool OrderClear = true;  // 16-bit entries read clearly rougher in the other byte order
-  bool Explicit = false;   // two axes with their lengths in front lay it out
-  bool Axed = false;       // its axes counted in its score
+  bool OrderClear = true;     // 16-bit entries read clearly rougher in the other byte order
+  bool Explicit = false;      // two axes with their lengths in front lay it out
+  bool Axed = false;          // its axes counted in its score
+  std::int64_t AxesFrom = 0;  // where two float axes before it start (else its offset)
 };
 
 struct TDataKind {
@@ -496,8 +497,15 @@ struct TSearch {
     const bool laid_out =
         e.Axes.NearCount > 0 && e.Axes.FarCount > 0 && e.Axes.Counts && steps > 0.0;
     if (score > 0) {
-      Found.push_back(
-          {shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out, score > steps});
+      // Two float axes: bytes that rise so by chance are rare.
+      const bool two = e.Axes.NearCount > 0 && e.Axes.FarCount > 0 && e.Axes.Near.Width == 4 &&
+                       e.Axes.Far.Width == 4;
+      const std::int64_t axes_from = two ? shape.Offset -
+                                               std::int64_t{e.Axes.NearCount} * e.Axes.Near.Width -
+                                               std::int64_t{e.Axes.FarCount} * e.Axes.Far.Width
+                                         : shape.Offset;
+      Found.push_back({shape, score, shape.Width == 1 || e.Swapped > 1.5 * own, laid_out,
+                       score > steps, axes_from});
     }
   }
 
@@ -1035,6 +1043,28 @@ void KeepDisjoint(std::vector<TScored>& candidates, TClaims& claims, std::vector
   }
 }
 
+// Two float axes before a table index its data: no other table runs from over them into the data,
+// nor from inside them unless axes of its own speak for it.
+void DropOverAxes(std::vector<TScored>& candidates) {
+  std::vector<std::pair<std::int64_t, std::int64_t>> axes;  // axes' start, data's start
+  for (const TScored& c : candidates) {
+    if (c.Axed && c.Score >= kLeastScore && c.AxesFrom < c.Shape.Offset) {
+      axes.push_back({c.AxesFrom, c.Shape.Offset});
+    }
+  }
+  if (axes.empty()) return;
+  std::sort(axes.begin(), axes.end(),
+            [](const auto& x, const auto& y) { return x.second < y.second; });
+  std::erase_if(candidates, [&](const TScored& c) {
+    // Axes whose data starts inside the candidate, after its first byte.
+    const auto later =
+        std::upper_bound(axes.begin(), axes.end(), c.Shape.Offset,
+                         [](std::int64_t offset, const auto& x) { return offset < x.second; });
+    return later != axes.end() && later->second < EndOf(c.Shape) &&
+           (!c.Axed || c.Shape.Offset <= later->first);
+  });
+}
+
 // The byte order of the image's 16-bit tables: the one most of the evidence of the tables
 // that read clearly smoother in one order speaks for, if one does by far.
 std::optional<bool> ImageOrder(const std::vector<TScored>& candidates) {
@@ -1080,6 +1110,7 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
   search.Found.clear();
   const std::optional<bool> little = ImageOrder(anchored);
   DropUnclearOrder(anchored, little);
+  DropOverAxes(anchored);
   std::vector<TScored> laid_out;
   std::copy_if(anchored.begin(), anchored.end(), std::back_inserter(laid_out),
                [](const TScored& c) { return c.Explicit; });
@@ -1098,6 +1129,7 @@ std::optional<std::vector<TTableCandidate>> Find(std::span<const std::uint8_t> i
   search.Found.insert(search.Found.end(), anchored.begin(), anchored.end());
   // Candidates with no axes before them stand on their smoothness alone: they need more.
   std::erase_if(search.Found, [](const TScored& c) { return !c.Axed && c.Score < kBareScore; });
+  DropOverAxes(search.Found);
   KeepDisjoint(search.Found, claims, kept, kLeastScore, {pacer, 0.9, 0.05});
   if (!pacer.Tell(0.95, true)) return std::nullopt;
   std::stable_sort(kept.begin(), kept.end(),
