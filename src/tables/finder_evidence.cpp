@@ -217,13 +217,15 @@ int RowsThatFit(std::span<const std::int32_t> values, int columns, int max_rows,
   auto [low, high] = std::minmax_element(values.begin(), values.begin() + columns);
   std::int32_t least = *low, most = *high;
   double steps = 0.0;
+  const auto mostly_fill = [&](std::span<const std::int32_t> row) {
+    return 2 * static_cast<std::size_t>(std::count(row.begin(), row.end(), ones)) > c;
+  };
+  if (mostly_fill(values.first(c))) return 0;
   int rows = 1;
   for (; rows < available; ++rows) {
     const auto row = values.subspan(static_cast<std::size_t>(rows) * c, c);
     const auto above = values.subspan(static_cast<std::size_t>(rows - 1) * c, c);
-    const auto fill =
-        std::count_if(row.begin(), row.end(), [ones](std::int32_t x) { return x == ones; });
-    if (2 * static_cast<std::size_t>(fill) > c) break;
+    if (mostly_fill(row)) break;
     if (!RowJoins(row, above, least, most, rows > 1 ? steps / (rows - 1) : 0.0)) break;
     steps += RowsApart(row, above);
     const auto [row_low, row_high] = std::minmax_element(row.begin(), row.end());

@@ -304,6 +304,7 @@ double AxisNats(int entries) {
 
 double Score(const TEvidence& e, const TShape& shape) {
   if (e.AxisFirst) return 0.0;
+  if (e.Axes.NearCount == 0 && shape.Rows > 1 && e.Grid.Column > 0.6) return 0.0;
   const double steps = StepNats(e, shape);
   // In a table that goes on smoothly above or below, rising runs before it are rows of the
   // same data, not axes, unless their lengths stand in front of them or two of them in the

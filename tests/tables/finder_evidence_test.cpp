@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <random>
@@ -67,6 +68,16 @@ TEST(FinderEvidence, RowLengthOfMapsFoundFromAnyStart) {
   std::vector<std::int32_t> ramp(64);
   for (std::size_t k = 0; k < ramp.size(); ++k) ramp[k] = static_cast<std::int32_t>(3 * k);
   EXPECT_LT(ChooseRowLength(ramp, 32).RowJump, 1.5) << "a curve has no row ends";
+}
+
+// Rows of a surface continue it up to a row that is mostly fill; one starting with such a
+// row is no table.
+TEST(FinderEvidence, RowsThatFitStopAtFill) {
+  for (const int fill_row : {-1, 0, 3}) {
+    std::vector<std::int32_t> values = Surface(6, 5, false);
+    if (fill_row >= 0) std::fill_n(values.begin() + 5 * fill_row, 3, 0xFF);
+    EXPECT_EQ(RowsThatFit(values, 5, 6, 0xFF), fill_row < 0 ? 6 : fill_row) << fill_row;
+  }
 }
 
 TEST(FinderEvidence, AxesAndTheirLengthsBeforeATable) {
