@@ -304,6 +304,8 @@ double AxisNats(int entries) {
 
 double Score(const TEvidence& e, const TShape& shape) {
   if (e.AxisFirst) return 0.0;
+  // Without axes to tell its row length, a map's columns must line up well: rows of a
+  // length taken from some other stretch step roughly down their columns.
   if (e.Axes.NearCount == 0 && shape.Rows > 1 && e.Grid.Column > 0.6) return 0.0;
   const double steps = StepNats(e, shape);
   // In a table that goes on smoothly above or below, rising runs before it are rows of the
