@@ -540,30 +540,44 @@ void TTableEd::FormClose() {
   Main->TableListButtonClick();
 }
 
-void TTableEd::LoadQVTClick() {
-  const std::optional<QString> chosen = AskForFile(
-      this, "Load Tables", QFileDialog::AcceptOpen, lastFolder_,
-      {"TunerPro definitions (*.xdf)", "RomRaider / ECUFlash definitions (*.xml)", "All files (*)"},
-      QString());
-  if (!chosen) return;
+std::optional<std::string> TTableEd::AskOpenPath(const QString& title, const QStringList& filters) {
+  const std::optional<QString> chosen =
+      AskForFile(this, title, QFileDialog::AcceptOpen, lastFolder_, filters, QString());
+  if (!chosen) return std::nullopt;
   lastFolder_ = QFileInfo(*chosen).absolutePath();
-  LoadTablesFile(chosen->toStdString());
+  return chosen->toStdString();
 }
 
-void TTableEd::SaveQVTClick() {
+std::optional<std::string> TTableEd::AskSavePath(const QString& title, const QStringList& filters,
+                                                 const QString& suffix) {
   const std::optional<QString> chosen =
-      AskForFile(this, "Save Tables", QFileDialog::AcceptSave, lastFolder_,
-                 {"TunerPro definitions (*.xdf)", "All files (*)"}, "xdf");
-  if (!chosen) return;
+      AskForFile(this, title, QFileDialog::AcceptSave, lastFolder_, filters, suffix);
+  if (!chosen) return std::nullopt;
   lastFolder_ = QFileInfo(*chosen).absolutePath();
-  const std::string path = chosen->toStdString();
+  std::string path = chosen->toStdString();
   std::error_code ignored;
   if (std::filesystem::exists(path, ignored)) {
     QMessageBox question(QMessageBox::NoIcon, "Overwrite?", "File already exists. Overwrite?",
                          QMessageBox::Yes | QMessageBox::No, this);
-    if (question.exec() != QMessageBox::Yes) return;
+    if (question.exec() != QMessageBox::Yes) return std::nullopt;
+    // The old file is not deleted here: the writers replace it only once they could open it.
   }
-  SaveTablesFile(path);
+  return path;
+}
+
+void TTableEd::LoadQVTClick() {
+  if (const auto path = AskOpenPath(
+          "Load Tables", {"TunerPro definitions (*.xdf)",
+                          "RomRaider / ECUFlash definitions (*.xml)", "All files (*)"})) {
+    LoadTablesFile(*path);
+  }
+}
+
+void TTableEd::SaveQVTClick() {
+  if (const auto path =
+          AskSavePath("Save Tables", {"TunerPro definitions (*.xdf)", "All files (*)"}, "xdf")) {
+    SaveTablesFile(*path);
+  }
 }
 
 void TTableEd::LoadTablesFile(const std::string& path) {
@@ -594,29 +608,17 @@ void TTableEd::AppendDefinitions(std::span<const std::vector<std::string>> rows,
 }
 
 void TTableEd::ImportClick() {
-  const std::optional<QString> chosen =
-      AskForFile(this, "Pick a Marrowby file...", QFileDialog::AcceptOpen, lastFolder_,
-                 {"Marrowby files (*.ecu)", "All files (*.*)"}, QString());
-  if (!chosen) return;
-  lastFolder_ = QFileInfo(*chosen).absolutePath();
-  ReadEcuFile(chosen->toStdString());
+  if (const auto path =
+          AskOpenPath("Pick a Marrowby file...", {"Marrowby files (*.ecu)", "All files (*.*)"})) {
+    ReadEcuFile(*path);
+  }
 }
 
 void TTableEd::ExportClick() {
-  const std::optional<QString> chosen =
-      AskForFile(this, "Pick a .QVT file to save...", QFileDialog::AcceptSave, lastFolder_,
-                 {"Quorvel files (*.qvt)", "All files (*.*)"}, "qvt");
-  if (!chosen) return;
-  lastFolder_ = QFileInfo(*chosen).absolutePath();
-  const std::string path = chosen->toStdString();
-  std::error_code ignored;
-  if (std::filesystem::exists(path, ignored)) {
-    QMessageBox question(QMessageBox::NoIcon, "Overwrite?", "File already exists. Overwrite?",
-                         QMessageBox::Yes | QMessageBox::No, this);
-    if (question.exec() != QMessageBox::Yes) return;
-    // The old file is not deleted here: the writer replaces it only once it could open it.
+  if (const auto path = AskSavePath("Pick a .QVT file to save...",
+                                    {"Quorvel files (*.qvt)", "All files (*.*)"}, "qvt")) {
+    ExportEcuFile(*path);
   }
-  ExportEcuFile(path);
 }
 
 void TTableEd::closeEvent(QCloseEvent* event) {

@@ -6,10 +6,12 @@
 #include "tables/definition_panel.h"
 #include "tables/ecu_file.h"
 
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -133,6 +135,13 @@ class TTableEd : public QWidget {
   void ResetLists(const std::function<void()>& change);
   void SelectCurrentRow(ListKind kind);
   void OpenFirstOrdinary(QWidget* parent, const std::string& failure);
+  // The file dialogs of the four file buttons: the path chosen (remembering its folder), or
+  // nothing on cancel. A save path naming an existing file is asked about first.
+  [[nodiscard]] std::optional<std::string> AskOpenPath(const QString& title,
+                                                       const QStringList& filters);
+  [[nodiscard]] std::optional<std::string> AskSavePath(const QString& title,
+                                                       const QStringList& filters,
+                                                       const QString& suffix);
   void TakeCurrentRow(ListKind kind);
   // The panel's edit boxes, indexed by PanelBox.
   [[nodiscard]] std::array<QLineEdit*, kPanelBoxCount> PanelBoxes() const;
