@@ -512,16 +512,23 @@ struct TSearch {
     }
   }
 
+  // The sum of the values' absolute deviations from their mean (0 for no values).
+  static double SumOfDeviations(std::span<const std::int32_t> v) {
+    if (v.empty()) return 0.0;
+    double mean = 0.0;
+    for (const std::int32_t x : v) mean += x;
+    mean /= static_cast<double>(v.size());
+    double deviation = 0.0;
+    for (const std::int32_t x : v) deviation += std::abs(x - mean);
+    return deviation;
+  }
+
   // The step evidence estimated cheaply, the shuffled step taken as 1.37 mean deviations
   // of the values: enough to rank shapes over the same bytes and to pass over rough ones.
   static double QuickNats(std::span<const std::int32_t> v, int columns) {
     const std::size_t n = v.size();
     const auto c = static_cast<std::size_t>(columns);
-    double mean = 0.0;
-    for (const std::int32_t x : v) mean += x;
-    mean /= static_cast<double>(n);
-    double deviation = 0.0;
-    for (const std::int32_t x : v) deviation += std::abs(x - mean);
+    const double deviation = SumOfDeviations(v);
     if (deviation <= 0.0) return 0.0;
     const double shuffled = 1.37 * deviation / static_cast<double>(n);
     std::int64_t along = 0, down = 0, flat_along = 0, flat_down = 0;
@@ -555,11 +562,7 @@ struct TSearch {
   static bool LooksSmooth(std::span<const std::int32_t> v, int columns) {
     const std::size_t n = v.size();
     const auto c = static_cast<std::size_t>(columns);
-    double mean = 0.0;
-    for (const std::int32_t x : v) mean += x;
-    mean /= static_cast<double>(n);
-    double deviation = 0.0;
-    for (const std::int32_t x : v) deviation += std::abs(x - mean);
+    const double deviation = SumOfDeviations(v);
     if (deviation <= 0.0) return true;
     std::int64_t steps = 0;
     for (std::size_t row = 0; row + c <= n; row += c) {
