@@ -9,6 +9,7 @@
 // a linear line its scale and add within a relative 1e-6 (a non-linear line needs a kept equation).
 
 #include "app/number_text.h"
+#include "real_tables.h"
 #include "tables/definition_file.h"
 #include "tables/typed_definition.h"
 
@@ -16,9 +17,6 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,71 +24,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TruthLine {
-  std::string Name;
-  std::int64_t Offset = 0;
-  int Rows = 0;
-  int Columns = 0;
-  int Width = 0;
-  bool Little = false;
-  bool Signed = false;
-  bool Float = false;
-  bool Linear = true;
-  double Scale = 1.0;
-  double Add = 0.0;
-};
-
-std::vector<std::string> Split(const std::string& line) {
-  std::vector<std::string> fields;
-  std::stringstream stream(line);
-  std::string field;
-  while (std::getline(stream, field, '\t')) fields.push_back(field);
-  return fields;
-}
-
-bool ReadTruth(const fs::path& path, std::vector<TruthLine>& lines) {
-  std::ifstream in(path);
-  if (!in) return false;
-  std::string line;
-  std::map<std::string, std::size_t> column;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line.front() == '#') continue;
-    const std::vector<std::string> fields = Split(line);
-    if (column.empty()) {
-      for (std::size_t k = 0; k < fields.size(); ++k) column[fields[k]] = k;
-      continue;
-    }
-    const auto field = [&](const char* name) -> std::string {
-      const auto found = column.find(name);
-      return found != column.end() && found->second < fields.size() ? fields[found->second]
-                                                                    : std::string();
-    };
-    TruthLine truth;
-    truth.Name = field("name");
-    truth.Offset = std::stoll(field("offset"), nullptr, 16);
-    truth.Rows = std::stoi(field("rows"));
-    truth.Columns = std::stoi(field("cols"));
-    truth.Width = std::stoi(field("width"));
-    truth.Little = field("endian") == "little";
-    truth.Signed = field("signed") == "signed";
-    truth.Float = field("type") == "float";
-    truth.Linear = field("scale") != "nonlinear";
-    if (truth.Linear) {
-      truth.Scale = std::stod(field("scale"));
-      truth.Add = std::stod(field("add"));
-    }
-    lines.push_back(truth);
-  }
-  return !column.empty();
-}
-
 bool Near(double a, double b) {
   return std::fabs(a - b) <= 1e-6 * std::max({std::fabs(a), std::fabs(b), 1e-300});
 }
 
 // Why the closest definition at the line's offset differs; empty when one matches.
-std::string Mismatch(const TruthLine& truth, const std::vector<TTypedDefinition>& at) {
+std::string Mismatch(const TRealTable& truth, const std::vector<TTypedDefinition>& at) {
   if (at.empty()) return "no definition at the offset";
   std::string why;
   for (const TTypedDefinition& d : at) {
@@ -121,8 +60,8 @@ std::string Mismatch(const TruthLine& truth, const std::vector<TTypedDefinition>
 }
 
 int Measure(const fs::path& definition, const fs::path& tsv) {
-  std::vector<TruthLine> truth;
-  if (!ReadTruth(tsv, truth)) {
+  std::vector<TRealTable> truth;
+  if (!ReadRealTables(tsv, truth)) {
     std::printf("%s: cannot be read as a tables.tsv\n", tsv.string().c_str());
     return 1;
   }
@@ -139,7 +78,7 @@ int Measure(const fs::path& definition, const fs::path& tsv) {
   }
   int matched = 0;
   std::vector<std::string> misses;
-  for (const TruthLine& line : truth) {
+  for (const TRealTable& line : truth) {
     std::vector<TTypedDefinition> at;
     const auto [first, last] = by_address.equal_range(line.Offset);
     for (auto it = first; it != last; ++it) at.push_back(it->second);

@@ -4,6 +4,7 @@
 // With --list, prints the known tables missed and the candidates that hit nothing; with
 // --least=S, counts only candidates scoring S or more.
 
+#include "real_tables.h"
 #include "tables/table_finder.h"
 
 #include <algorithm>
@@ -13,7 +14,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,65 +21,18 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct TKnown {
-  std::string Name;
-  std::int64_t Offset = 0;
-  int Rows = 0;
-  int Columns = 0;
-  int Width = 0;
-  bool Little = false;
-  bool High = false;  // confidence high and not constant
-};
-
-std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
-  std::stringstream stream(line);
-  std::string field;
-  while (std::getline(stream, field, '\t')) fields.push_back(field);
-  return fields;
-}
-
-std::vector<TKnown> ReadKnown(const fs::path& tsv) {
-  std::vector<TKnown> known;
-  std::ifstream in(tsv);
-  std::string line;
-  std::vector<std::string> header;
-  auto column = [&](const char* name) {
-    return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
-  };
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    if (header.empty()) {
-      header = SplitTabs(line);
-      continue;
-    }
-    std::vector<std::string> f = SplitTabs(line);
-    f.resize(std::max(f.size(), header.size()));  // empty last fields
-    TKnown t;
-    t.Name = f[column("name")];
-    t.Offset = std::stoll(f[column("offset")], nullptr, 16);
-    t.Rows = std::stoi(f[column("rows")]);
-    t.Columns = std::stoi(f[column("cols")]);
-    t.Width = std::stoi(f[column("width")]);
-    t.Little = f[column("endian")] == "little";
-    t.High = f[column("confidence")] == "high" && f[column("check")] != "CONSTANT";
-    known.push_back(t);
-  }
-  return known;
-}
-
 std::int64_t Overlap(std::int64_t a, std::int64_t a_end, std::int64_t b, std::int64_t b_end) {
   return std::max<std::int64_t>(0, std::min(a_end, b_end) - std::max(a, b));
 }
 
-std::int64_t EndOf(const TKnown& t) {
+std::int64_t EndOf(const TRealTable& t) {
   return t.Offset + std::int64_t{t.Rows} * t.Columns * t.Width;
 }
 std::int64_t EndOf(const TTableCandidate& c) {
   return c.Offset + std::int64_t{c.Rows} * c.Columns * c.Width;
 }
 
-bool Finds(const TTableCandidate& c, const TKnown& t) {
+bool Finds(const TTableCandidate& c, const TRealTable& t) {
   if (c.Width != t.Width || c.LittleEndian != t.Little) return false;
   if (t.Rows > 1 && c.Columns != t.Columns) return false;
   return 2 * Overlap(c.Offset, EndOf(c), t.Offset, EndOf(t)) >= EndOf(t) - t.Offset;
@@ -90,10 +43,10 @@ struct TTally {
   int Top[4] = {};  // hits among the first 25, 50, 100, 200
 };
 
-TTally Count(const std::vector<TKnown>& known, const std::vector<TTableCandidate>& found,
+TTally Count(const std::vector<TRealTable>& known, const std::vector<TTableCandidate>& found,
              bool high_only, bool list, const std::vector<std::uint8_t>& image) {
   TTally tally;
-  for (const TKnown& t : known) {
+  for (const TRealTable& t : known) {
     if (high_only && !t.High) continue;
     const bool map = t.Rows > 1;
     if (!map && t.Columns < 16) continue;
@@ -117,7 +70,7 @@ TTally Count(const std::vector<TKnown>& known, const std::vector<TTableCandidate
   }
   for (std::size_t k = 0; k < found.size(); ++k) {
     const TTableCandidate& c = found[k];
-    const bool hit = std::any_of(known.begin(), known.end(), [&](const TKnown& t) {
+    const bool hit = std::any_of(known.begin(), known.end(), [&](const TRealTable& t) {
       return (!high_only || t.High) && Overlap(c.Offset, EndOf(c), t.Offset, EndOf(t)) > 0;
     });
     tally.Hits += hit ? 1 : 0;
@@ -204,7 +157,8 @@ int main(int argc, char** argv) {
     std::ifstream in(image_path, std::ios::binary);
     const std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(in),
                                           std::istreambuf_iterator<char>()};
-    const std::vector<TKnown> known = ReadKnown(tsv);
+    std::vector<TRealTable> known;
+    (void)ReadRealTables(tsv, known);
     const auto start = std::chrono::steady_clock::now();
     std::vector<TTableCandidate> found = FindTables(image);
     std::erase_if(found, [least](const TTableCandidate& c) { return c.Score < least; });
